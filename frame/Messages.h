@@ -1,0 +1,75 @@
+// Private window messages and shared command ids by which the program's
+// windows talk to each other.
+#pragma once
+
+#include <windows.h>
+
+namespace memo {
+
+// Private messages (WM_APP range).
+constexpr UINT kMsgTray = 0x8101;             // tray icon callback; lParam = mouse message
+constexpr UINT kMsgRestore = 0x8102;          // to an edge bar; lParam 1 = animate
+constexpr UINT kMsgRefresh = 0x8103;          // wParam 1 before a page folder renames, 0 after
+constexpr UINT kMsgExtraPages = 0x8104;       // lParam = address receiving the page array; returns count
+constexpr UINT kMsgBrowserLoad = 0x8105;      // browser note internal
+constexpr UINT kMsgShowButtons = 0x8106;      // posted after creation
+constexpr UINT kMsgOpenNote = 0x8107;         // to the main bar; wParam show, lParam name; returns HWND
+constexpr UINT kMsgSettingsChanged = 0x8108;  // reread colours and transparency
+constexpr UINT kMsgRedraw = 0x8109;           // full redraw
+constexpr UINT kMsgSetLink = 0x810A;          // to a mini note; lParam = item id list taken over, or 0
+constexpr UINT kMsgDropQuery = 0x8201;        // lParam = IDataObject*; non-zero = accept
+constexpr UINT kMsgDropEffect = 0x8202;       // lParam = DWORD* effect
+constexpr UINT kMsgDrop = 0x8203;             // wParam = DWORD* effect, lParam = IDataObject*
+constexpr UINT kMsgDragLeave = 0x8204;
+
+// Shared WM_COMMAND ids.
+constexpr int kCmdClose = 8;
+constexpr int kCmdManual = 9;
+constexpr int kCmdBringToFront = 257;
+constexpr int kCmdDownload = 258;
+constexpr int kCmdNewPage = 259;
+constexpr int kCmdNewText = 260;
+constexpr int kCmdNewFolder = 261;
+constexpr int kCmdNewBrowser = 262;
+constexpr int kCmdNewImage = 263;
+constexpr int kCmdNewCalendar = 264;
+constexpr int kCmdDelete = 265;
+constexpr int kCmdProperties = 266;
+constexpr int kIdBody = 267;  // the body control of a note, and the main bar's page list
+constexpr int kCmdMenuButton = 268;
+constexpr int kCmdMinimize = 269;
+constexpr int kCmdRestoreByDblClick = 270;
+constexpr int kCmdPin = 271;
+constexpr int kCmdPageList = 272;
+constexpr int kCmdNewMini = 273;
+constexpr int kCmdPropertiesOfLink = 275;
+constexpr int kCmdCreateMail = 278;
+constexpr int kCmdDuplicate = 279;
+constexpr int kCmdAttach = 280;
+constexpr int kCmdDetach = 281;
+constexpr int kCmdSplash = 1021;
+constexpr int kCmdNewSubFolder = 57600;
+constexpr int kCmdOpen = 57601;
+constexpr int kCmdSaveAs = 57604;
+
+// Note style bits: the low twelve bits of a note window's style.
+constexpr DWORD kStyleNoAutoMinimize = 0x001;
+constexpr DWORD kStyleFarEdge = 0x002;
+constexpr DWORD kStyleHorizontalEdge = 0x004;
+constexpr DWORD kStyleTopmost = 0x008;
+constexpr DWORD kStyleHidden = 0x010;
+constexpr DWORD kStylePinned = 0x020;
+constexpr DWORD kStyleRestoreByDblClick = 0x100;
+constexpr DWORD kStyleNotWithMain = 0x200;
+constexpr DWORD kNoteStyleMask = 0xFFF;
+constexpr DWORD kDefaultNoteStyle = 0x002;
+
+// Timers.
+constexpr UINT_PTR kTimerMinimize = 10;
+constexpr UINT_PTR kTimerSave = 11;
+constexpr UINT_PTR kTimerMail = 12;
+constexpr UINT_PTR kTimerFolderPoll = 13;
+constexpr UINT_PTR kTimerSplashHold = 100;
+constexpr UINT_PTR kTimerSplashFade = 101;
+
+}  // namespace memo

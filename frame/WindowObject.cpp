@@ -1,0 +1,36 @@
+// Window objects and the registration of the program's window classes.
+#include "frame/WindowObject.h"
+
+#include <cstring>
+
+namespace memo {
+
+LRESULT WindowObject::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT SafeResultAfterException(UINT message) { return message == WM_CREATE ? -1 : 0; }
+
+ClassRegistrar::ClassRegistrar(const char* className, UINT classStyle, int iconId,
+                               WNDPROC windowProc) {
+  size_t length = std::strlen(className);
+  name_ = new char[length + 1];
+  std::memcpy(name_, className, length + 1);
+
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = classStyle;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = instance;
+  wc.hIcon = iconId ? ::LoadIconA(instance, MAKEINTRESOURCEA(iconId)) : nullptr;
+  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  // Every window paints its own background in WM_ERASEBKGND.
+  wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+  wc.lpszClassName = name_;
+  atom_ = ::RegisterClassExA(&wc);
+}
+
+ClassRegistrar::~ClassRegistrar() { delete[] name_; }
+
+}  // namespace memo

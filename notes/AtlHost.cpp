@@ -1,0 +1,39 @@
+// The ATL control host, loaded by ordinal from atl.dll.
+#include "notes/AtlHost.h"
+
+namespace memo {
+namespace {
+
+using AtlAxWinInitFn = BOOL(WINAPI*)();
+using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+constexpr WORD kOrdinalAxWinInit = 42;
+constexpr WORD kOrdinalAxGetControl = 47;
+
+AtlAxGetControlFn gGetControl = nullptr;
+
+template <typename Fn>
+Fn ProcByOrdinal(HMODULE module, WORD ordinal) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
+}
+
+}  // namespace
+
+bool InitAtlHost() {
+  // Kept loaded for the life of the process: the window class it registers
+  // points into it.
+  HMODULE atl = ::LoadLibraryA("atl.dll");
+  if (!atl) return false;
+  auto init = ProcByOrdinal<AtlAxWinInitFn>(atl, kOrdinalAxWinInit);
+  gGetControl = ProcByOrdinal<AtlAxGetControlFn>(atl, kOrdinalAxGetControl);
+  return init && init();
+}
+
+HRESULT AtlGetHostedControl(HWND host, IUnknown** control) {
+  if (!control) return E_POINTER;
+  *control = nullptr;
+  return gGetControl ? gGetControl(host, control) : E_FAIL;
+}
+
+}  // namespace memo

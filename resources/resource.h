@@ -1,0 +1,8 @@
+// Resource ids of memopane.rc; also the ids that code passes to the loaders.
+#pragma once
+
+#define IDI_APP 101          // class icon and tray icon
+#define IDI_APP_CLASSIC 102  // tray icon before Windows XP
+
+#define IDD_FIRST_RUN 109
+#define IDC_FIRST_RUN_TEXT 1001

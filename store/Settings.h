@@ -1,0 +1,85 @@
+// Settings files: root.ini and one ini file beside every note, read and
+// written through the private-profile functions, with the program's value
+// encodings (decimal integers, "%06X" colours, hexadecimal item id lists).
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "store/Handles.h"
+
+namespace memo {
+
+constexpr char kSectionInfo[] = "Info";
+constexpr char kSectionWindow[] = "Window";
+constexpr char kKeyCurrentPage[] = "CurrentPage";
+constexpr char kKeySplash[] = "Splash";
+constexpr char kKeyMinAnim[] = "MinAnim";
+constexpr char kKeyAutoRun[] = "AutoRun";
+constexpr char kKeyStyle[] = "Style";
+constexpr char kKeyX[] = "X";
+constexpr char kKeyY[] = "Y";
+constexpr char kKeyCX[] = "CX";
+constexpr char kKeyCY[] = "CY";
+constexpr char kKeyColorBG[] = "ColorBG";
+constexpr char kKeyColorText[] = "ColorText";
+constexpr char kKeyAlpha[] = "Alpha";
+constexpr char kKeyText[] = "Text";
+constexpr char kKeyIdl[] = "IDL";
+constexpr char kMiniFormat[] = "Mini%d";
+
+// An empty section (or file) makes reads return the default untouched and
+// writes fail.
+int IniReadInt(const std::string& file, const char* section, const char* key, int def);
+bool IniWriteInt(const std::string& file, const char* section, const char* key, int value);
+std::string IniReadString(const std::string& file, const char* section, const char* key,
+                          const char* def, size_t bufferSize);
+// value == nullptr deletes the key.
+bool IniWriteString(const std::string& file, const char* section, const char* key,
+                    const char* value);
+// Makes the system write its cached copy of the file.
+void IniFlush(const std::string& file);
+
+COLORREF IniReadColor(const std::string& file, const char* section, const char* key,
+                      COLORREF def);
+bool IniWriteColor(const std::string& file, const char* section, const char* key,
+                   COLORREF value);
+
+// Writes the list as hex pairs ended by "."; no list deletes the key. Flushes.
+bool IniWriteIdl(const std::string& file, const char* section, const char* key,
+                 PCIDLIST_ABSOLUTE idl);
+// A checked copy of the stored list (COM task memory), or empty when the key
+// is missing, empty or malformed.
+CoTaskMem<ITEMIDLIST> IniReadIdl(const std::string& file, const char* section, const char* key);
+
+// The section's key=value lines, each ended by NUL, as returned by the
+// system (so the string can be written back as a whole section).
+std::string IniReadSection(const std::string& file, const char* section);
+bool IniWriteSection(const std::string& file, const char* section, const std::string& lines);
+std::vector<std::string> IniSectionNames(const std::string& file);
+
+// The first name made by format ("Mini%d") with n = 1, 2, ... that is neither
+// a section of the file nor the title of an open mini note window.
+std::string UniqueMiniSection(const std::string& file, const char* format);
+
+// root.ini for a window with WS_POPUP (the main bar), else the note path of
+// its title + ".ini"; "" for a window without a title.
+std::string SettingsFileOfWindow(HWND hwnd);
+
+// Codecs, over plain values.
+std::string HexEncode(const unsigned char* bytes, size_t count);  // "%02X" pairs + "."
+// Pairs up to a "." at a pair start or the end; an odd trailing digit is
+// ignored. '0'-'9', 'a'-'f', anything else as an upper-case letter - 55.
+std::vector<unsigned char> HexDecode(const std::string& text);
+// strtol base 16 on at most six characters; false when the text is empty.
+bool ParseColorText(const std::string& text, COLORREF* value);
+// Size of an item id list in bytes without its terminator, walking the
+// size fields; returns false when a size field runs past the end.
+bool CheckIdlBytes(const std::vector<unsigned char>& bytes, size_t* listSize);
+// Size of an item id list in memory, without its terminator.
+size_t IdlSize(PCUIDLIST_RELATIVE idl);
+
+}  // namespace memo
