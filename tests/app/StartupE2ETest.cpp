@@ -1,0 +1,161 @@
+// Start-up of the real program: choosing and recording the root folder, the
+// single-copy rule, start-up failures and the first showing of the main bar.
+#include <gtest/gtest.h>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+constexpr char kAppKey[] = "Software\\Quendra\\Memopane";
+constexpr char kRootValue[] = "RootPath2";
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KillStrayCopies();
+    DeleteTree(DefaultRoot());
+  }
+  void TearDown() override {
+    app_.Kill();
+    DeleteTree(DefaultRoot());
+  }
+
+  static std::string DefaultRoot() { return Join(DocumentsFolder(), "My Memopane"); }
+
+  // Starts the program, expects the first-run dialog naming the root folder
+  // and closes it.
+  void StartExpectingFirstRun() {
+    ASSERT_TRUE(app_.Start());
+    auto dialog = app_.WaitDialog();
+    ASSERT_TRUE(dialog) << "no first-run dialog";
+    EXPECT_EQ(dialog->title, "Memopane");
+    EXPECT_NE(dialog->text.find(DefaultRoot()), std::string::npos) << dialog->text;
+    ASSERT_TRUE(app_.Answer(*dialog, IDCANCEL));
+  }
+
+  void ExpectDefaultRootInUse() {
+    ASSERT_TRUE(app_.WaitMainBarVisible()) << "main bar not shown";
+    EXPECT_TRUE(FolderExists(DefaultRoot()));
+    EXPECT_TRUE(FolderExists(Join(DefaultRoot(), "common")));
+    EXPECT_EQ(RegGet(kAppKey, kRootValue).value_or("<missing>"), DefaultRoot());
+    EXPECT_EQ(RegGetType(kAppKey, kRootValue).value_or(0), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(app_.Quit(), 0u);
+  }
+
+  RegValueGuard rootGuard_{kAppKey, kRootValue};
+  AppDriver app_;
+};
+
+TEST_F(StartupTest, MissingValueCreatesAndRecordsTheDefaultRoot) {
+  RegDelete(kAppKey, kRootValue);
+  StartExpectingFirstRun();
+  ExpectDefaultRootInUse();
+}
+
+TEST_F(StartupTest, UnusableValuesFallBackToTheDefaultRoot) {
+  TempFolder temp;
+  const std::string file = temp / "not-a-folder.txt";
+  ASSERT_TRUE(WriteBytes(file, "x"));
+  for (const std::string& value : {file, temp / "gone", std::string("")}) {
+    SCOPED_TRACE(value);
+    RegSet(kAppKey, kRootValue, value);
+    StartExpectingFirstRun();
+    ExpectDefaultRootInUse();
+    DeleteTree(DefaultRoot());
+  }
+}
+
+TEST_F(StartupTest, ExistingRootIsUsedAndCommonCreated) {
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  EXPECT_FALSE(app_.FindWindowOf("#32770")) << "first-run dialog on a known root";
+  EXPECT_TRUE(FolderExists(root / "common"));
+  EXPECT_EQ(RegGet(kAppKey, kRootValue).value_or(""), root.path());
+  EXPECT_FALSE(FolderExists(DefaultRoot()));
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(StartupTest, MainBarHasItsClassStylesAndFirstPlace) {
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  EXPECT_EQ(::GetWindowLongA(bar, GWL_STYLE) & ~WS_VISIBLE, static_cast<LONG>(0x86000005));
+  EXPECT_EQ(::GetWindowLongA(bar, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST),
+            WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+  EXPECT_EQ(::GetClassLongA(bar, GCL_STYLE), static_cast<DWORD>(CS_DBLCLKS));
+  EXPECT_EQ(WindowText(bar), "");
+  RECT r = WindowRect(bar);
+  RECT work = WorkArea();
+  EXPECT_EQ(r.left, (work.right - work.left - 320) / 2);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, 320);
+  EXPECT_EQ(r.bottom - r.top, 24);
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+
+  AppDriver second(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(second.Start());
+  // The post to the running copy succeeded: its result is the exit code.
+  EXPECT_EQ(second.WaitExit(), 1u);
+  EXPECT_EQ(second.Windows("Memopane-Main").size(), 0u);
+  EXPECT_TRUE(app_.Running());
+  EXPECT_EQ(app_.Windows("Memopane-Main").size(), 1u);
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(StartupTest, UncreatableRootFailsWithoutTouchingTheRegistry) {
+  // A file where the default root folder would be created.
+  RegDelete(kAppKey, kRootValue);
+  ASSERT_TRUE(WriteBytes(DefaultRoot(), "in the way"));
+  ASSERT_TRUE(app_.Start());
+  auto box = app_.WaitDialog();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->title, "Memopane");
+  EXPECT_EQ(box->text, "CheckRoot failed");
+  EXPECT_TRUE(box->errorIcon);
+  EXPECT_EQ(box->owner, nullptr);
+  ASSERT_TRUE(app_.Answer(*box, IDOK));
+  EXPECT_EQ(app_.WaitExit(), 1u);
+  EXPECT_FALSE(RegGet(kAppKey, kRootValue).has_value());
+  DeleteTree(DefaultRoot());
+
+  // A file where common would be created inside a usable root.
+  TempFolder root;
+  ASSERT_TRUE(WriteBytes(root / "common", "in the way"));
+  RegSet(kAppKey, kRootValue, root.path());
+  ASSERT_TRUE(app_.Start());
+  box = app_.WaitDialog();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "CheckRoot failed");
+  ASSERT_TRUE(app_.Answer(*box, IDOK));
+  EXPECT_EQ(app_.WaitExit(), 1u);
+  EXPECT_FALSE(app_.FindWindowOf("Memopane-Main"));
+}
+
+TEST_F(StartupTest, SplashSettingDecidesHowTheBarAppears) {
+  TempFolder root;
+  IniSet(root / "root.ini", "Info", "Splash", "0");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  EXPECT_TRUE(app_.WaitMainBarVisible(3000));
+  EXPECT_EQ(app_.Quit(), 0u);
+
+  // With the splash on, the bar still ends up shown.
+  IniSet(root / "root.ini", "Info", "Splash", "1");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  EXPECT_TRUE(app_.WaitMainBarVisible());
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+}  // namespace
+}  // namespace memo::test

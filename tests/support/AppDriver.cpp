@@ -1,0 +1,279 @@
+// Drives the real memopane.exe from a test.
+#include "tests/support/AppDriver.h"
+
+#include <tlhelp32.h>
+
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD ms) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (::GetTickCount() - start >= ms) return cond();
+    PumpFor(20);
+  }
+}
+
+void PumpFor(DWORD ms) {
+  DWORD start = ::GetTickCount();
+  do {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (::GetTickCount() - start < ms);
+}
+
+std::string MemopaneExe() {
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path = self;
+  return path.substr(0, path.find_last_of('\\') + 1) + "memopane.exe";
+}
+
+void KillStrayCopies() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, "memopane.exe") != 0) continue;
+    if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      ::TerminateProcess(p, 99);
+      ::WaitForSingleObject(p, 5000);
+      ::CloseHandle(p);
+    }
+  }
+  ::CloseHandle(snapshot);
+}
+
+std::string WindowText(HWND hwnd) {
+  // WM_GETTEXT crosses processes; the buffer is ours.
+  char buffer[1024] = {};
+  ::SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+  return buffer;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char buffer[256] = {};
+  ::GetClassNameA(hwnd, buffer, sizeof(buffer));
+  return buffer;
+}
+
+RECT WindowRect(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  return r;
+}
+
+RECT WorkArea() {
+  RECT r{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+namespace {
+
+// Whether an icon control of another process shows a system icon. Icon
+// handles do not compare across processes, so the pixels on screen are
+// compared with the icon drawn here on the same background.
+bool ShowsSystemIcon(HWND control, LPCSTR systemIcon) {
+  RECT r = WindowRect(control);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return false;
+  HDC screen = ::GetDC(nullptr);
+  HDC shown = ::CreateCompatibleDC(screen);
+  HDC drawn = ::CreateCompatibleDC(screen);
+  HBITMAP shownBits = ::CreateCompatibleBitmap(screen, w, h);
+  HBITMAP drawnBits = ::CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ oldShown = ::SelectObject(shown, shownBits);
+  HGDIOBJ oldDrawn = ::SelectObject(drawn, drawnBits);
+  ::BitBlt(shown, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  HBRUSH background = ::CreateSolidBrush(::GetPixel(shown, 0, 0));
+  RECT all{0, 0, w, h};
+  ::FillRect(drawn, &all, background);
+  ::DeleteObject(background);
+  ::DrawIconEx(drawn, 0, 0, ::LoadIconA(nullptr, systemIcon), 0, 0, 0, nullptr, DI_NORMAL);
+  bool same = true;
+  for (int y = 0; y < h && same; ++y) {
+    for (int x = 0; x < w && same; ++x) same = ::GetPixel(shown, x, y) == ::GetPixel(drawn, x, y);
+  }
+  ::SelectObject(shown, oldShown);
+  ::SelectObject(drawn, oldDrawn);
+  ::DeleteObject(shownBits);
+  ::DeleteObject(drawnBits);
+  ::DeleteDC(shown);
+  ::DeleteDC(drawn);
+  ::ReleaseDC(nullptr, screen);
+  return same;
+}
+
+}  // namespace
+
+DialogInfo ReadDialog(HWND dialog) {
+  DialogInfo info;
+  info.hwnd = dialog;
+  info.title = WindowText(dialog);
+  info.owner = ::GetWindow(dialog, GW_OWNER);
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    std::string cls = ClassOf(child);
+    LONG style = ::GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(cls.c_str(), "Button") == 0) {
+      info.buttons.emplace_back(::GetDlgCtrlID(child), WindowText(child));
+    } else if (lstrcmpiA(cls.c_str(), "Static") == 0) {
+      if ((style & SS_TYPEMASK) == SS_ICON) {
+        info.errorIcon = info.errorIcon || ShowsSystemIcon(child, reinterpret_cast<LPCSTR>(IDI_HAND));
+        info.questionIcon =
+            info.questionIcon || ShowsSystemIcon(child, reinterpret_cast<LPCSTR>(IDI_QUESTION));
+        continue;
+      }
+      std::string text = WindowText(child);
+      if (text.empty()) continue;
+      if (!info.text.empty()) info.text += "\n";
+      info.text += text;
+    }
+  }
+  return info;
+}
+
+AppDriver::AppDriver(Others others) {
+  if (others == kEndOthers) KillStrayCopies();
+}
+
+AppDriver::~AppDriver() { Kill(); }
+
+bool AppDriver::Start(int showCommand) {
+  Kill();
+  std::string exe = MemopaneExe();
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(showCommand);
+  PROCESS_INFORMATION pi{};
+  std::string commandLine = "\"" + exe + "\"";
+  if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        TempDir().c_str(), &si, &pi)) {
+    return false;
+  }
+  ::CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+bool AppDriver::StartWithRoot(const std::string& root, bool splash) {
+  RegSet("Software\\Quendra\\Memopane", "RootPath2", root);
+  std::string ini = Join(root, "root.ini");
+  if (IniGet(ini, "Info", "Splash", "").empty()) IniSet(ini, "Info", "Splash", splash ? "1" : "0");
+  if (IniGet(ini, "Info", "AutoRun", "").empty()) IniSet(ini, "Info", "AutoRun", "0");
+  return Start();
+}
+
+bool AppDriver::Running() const {
+  return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::vector<HWND> AppDriver::Windows(const char* className, const char* title,
+                                     bool visibleOnly) const {
+  struct Query {
+    DWORD pid;
+    const char* className;
+    const char* title;
+    bool visibleOnly;
+    std::vector<HWND> found;
+  } query{pid_, className, title, visibleOnly, {}};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        auto* q = reinterpret_cast<Query*>(lParam);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != q->pid) return TRUE;
+        if (q->visibleOnly && !::IsWindowVisible(hwnd)) return TRUE;
+        if (q->className && ClassOf(hwnd) != q->className) return TRUE;
+        if (q->title && WindowText(hwnd) != q->title) return TRUE;
+        q->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+HWND AppDriver::FindWindowOf(const char* className, const char* title) const {
+  std::vector<HWND> found = Windows(className, title);
+  return found.empty() ? nullptr : found.front();
+}
+
+HWND AppDriver::WaitWindow(const char* className, const char* title, DWORD ms) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindWindowOf(className, title)) != nullptr || !Running(); }, ms);
+  return found;
+}
+
+HWND AppDriver::WaitMainBar(DWORD ms) { return WaitWindow("Memopane-Main", nullptr, ms); }
+
+HWND AppDriver::WaitMainBarVisible(DWORD ms) {
+  HWND bar = nullptr;
+  WaitUntil(
+      [&] {
+        bar = FindWindowOf("Memopane-Main");
+        return (bar && ::IsWindowVisible(bar)) || !Running();
+      },
+      ms);
+  return bar && ::IsWindowVisible(bar) ? bar : nullptr;
+}
+
+std::optional<DialogInfo> AppDriver::WaitDialog(DWORD ms, const char* title) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND hwnd : Windows("#32770", title, true)) {
+          found = hwnd;
+          return true;
+        }
+        return !Running();
+      },
+      ms);
+  if (!found) return std::nullopt;
+  // Let the dialog finish WM_INITDIALOG before its texts are read.
+  PumpFor(100);
+  return ReadDialog(found);
+}
+
+bool AppDriver::Answer(const DialogInfo& dialog, int buttonId) {
+  HWND button = ::GetDlgItem(dialog.hwnd, buttonId);
+  return ::PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button)) != FALSE;
+}
+
+DWORD AppDriver::WaitExit(DWORD ms) {
+  if (!process_) return STILL_ACTIVE;
+  if (::WaitForSingleObject(process_, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  ::GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+DWORD AppDriver::Quit(DWORD ms) {
+  if (HWND bar = FindWindowOf("Memopane-Main")) ::PostMessageA(bar, WM_CLOSE, 0, 0);
+  DWORD code = WaitExit(ms);
+  if (code == STILL_ACTIVE) Kill();
+  return code;
+}
+
+void AppDriver::Kill() {
+  if (!process_) return;
+  if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 5000);
+  }
+  ::CloseHandle(process_);
+  process_ = nullptr;
+  pid_ = 0;
+}
+
+}  // namespace memo::test

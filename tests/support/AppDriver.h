@@ -1,0 +1,103 @@
+// Drives the real memopane.exe from a test: starts it against a root folder,
+// finds its windows by class and title, reads and answers its message boxes,
+// waits for it to end, and always kills what it started.
+//
+// How to use:
+//   TempFolder root;
+//   AppDriver app;
+//   app.StartWithRoot(root.path());          // registry value, Splash=0
+//   HWND bar = app.WaitMainBar();
+//   ::SendMessageA(bar, WM_SETTEXT, 0, (LPARAM) "page");
+//   auto box = app.WaitMessageBox();         // title, text, buttons
+//   app.Answer(*box, IDOK);
+//   EXPECT_EQ(app.Quit(), 0u);
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace memo::test {
+
+constexpr DWORD kDefaultWaitMs = 10000;
+
+// Polls cond every 20 ms until it holds or ms pass; true when it held.
+bool WaitUntil(const std::function<bool()>& cond, DWORD ms = kDefaultWaitMs);
+
+// Pumps this thread's messages for ms (for tests that own windows).
+void PumpFor(DWORD ms);
+
+std::string MemopaneExe();  // memopane.exe beside the test program
+
+// Ends every memopane.exe of this Wine session: a test must never meet a
+// copy that an earlier, failed test left behind.
+void KillStrayCopies();
+
+std::string WindowText(HWND hwnd);
+std::string ClassOf(HWND hwnd);
+RECT WindowRect(HWND hwnd);
+RECT WorkArea();
+
+struct DialogInfo {
+  HWND hwnd = nullptr;
+  std::string title;
+  std::string text;  // the static texts, joined by "\n"
+  std::vector<std::pair<int, std::string>> buttons;  // id, text
+  bool errorIcon = false;
+  bool questionIcon = false;
+  HWND owner = nullptr;
+};
+
+// Reads a dialog ("#32770") window: title, static texts and buttons.
+DialogInfo ReadDialog(HWND dialog);
+
+class AppDriver {
+ public:
+  enum Others { kEndOthers, kLeaveOthers };
+  // Ends stray copies first, unless the test starts a second copy on purpose.
+  explicit AppDriver(Others others = kEndOthers);
+  ~AppDriver();
+  AppDriver(const AppDriver&) = delete;
+  AppDriver& operator=(const AppDriver&) = delete;
+
+  // Starts memopane.exe as it is, with whatever the registry holds.
+  bool Start(int showCommand = SW_SHOWNORMAL);
+  // Points the registry at root, writes Info/Splash (0 unless asked) to its
+  // root.ini, and starts the program.
+  bool StartWithRoot(const std::string& root, bool splash = false);
+
+  DWORD pid() const { return pid_; }
+  bool Running() const;
+
+  // The main bar of this process (visible or not), or nullptr after ms.
+  HWND WaitMainBar(DWORD ms = kDefaultWaitMs);
+  HWND WaitMainBarVisible(DWORD ms = kDefaultWaitMs);
+
+  // Top-level windows of this process; class and title filters may be null.
+  std::vector<HWND> Windows(const char* className = nullptr, const char* title = nullptr,
+                            bool visibleOnly = false) const;
+  HWND FindWindowOf(const char* className, const char* title = nullptr) const;
+  HWND WaitWindow(const char* className, const char* title = nullptr, DWORD ms = kDefaultWaitMs);
+
+  // A visible dialog of the process (a message box, the first-run dialog, a
+  // shell confirmation); with a title filter only that one.
+  std::optional<DialogInfo> WaitDialog(DWORD ms = kDefaultWaitMs, const char* title = nullptr);
+  // Clicks the button with this id.
+  bool Answer(const DialogInfo& dialog, int buttonId);
+
+  // Exit code, or STILL_ACTIVE when the process did not end within ms.
+  DWORD WaitExit(DWORD ms = kDefaultWaitMs);
+  // Closes the main bar, answers nothing, and waits; kills after ms.
+  DWORD Quit(DWORD ms = kDefaultWaitMs);
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+}  // namespace memo::test
