@@ -1,20 +1,47 @@
 // The main bar: the program's one permanent window, a thin topmost strip
-// with the current page's name.
+// that shows the current page, carries the menu and page-list buttons, owns
+// the tray icon, opens and closes the notes of a page and ends the program.
 #pragma once
 
-#include "frame/WindowObject.h"
+#include <string>
+
+#include "frame/TopLevelWindow.h"
+#include "store/Handles.h"
 
 namespace memo {
 
-class MainBar : public WindowObject, public virtual DropTarget {
+class MainBar : public TopLevelWindow {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  LRESULT OnCreate(HWND hwnd);
+  LRESULT OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnDestroy(HWND hwnd);
+  void OnSize(HWND hwnd);
+  LRESULT OnNcHitTest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnLButtonDown(HWND hwnd);
+  void OnEnterSizeMove(HWND hwnd);
+  void OnParentNotify(HWND hwnd, WPARAM wParam);
+  void OnTray(HWND hwnd, LPARAM mouseMessage);
+  bool OnCommand(HWND hwnd, int id, int code, HWND control, LRESULT* result);
   void Paint(HWND hwnd, HDC dc);
-  LRESULT OnCommand(HWND hwnd, int id);
+  void ShowButtons(HWND hwnd);
+
+  // Page switching, creation and renaming through the window text; true
+  // when the text may change.
+  bool OnSetText(HWND hwnd, const std::string& text);
+  void SwitchTo(HWND hwnd, const std::string& page);
+  void NewPage(HWND hwnd);
+  void DeletePage(HWND hwnd);
+  LRESULT NewNote(HWND hwnd, int command);
+  void OpenPageList(HWND hwnd);
+  void OnPageListCloseUp(HWND hwnd, HWND combo);
+
+  void AddTrayIcon(HWND hwnd);
+  void RemoveTrayIcon(HWND hwnd);
+
+  UniqueIcon trayIcon_;
+  bool trayAdded_ = false;
 };
 
 }  // namespace memo

@@ -1,0 +1,125 @@
+// Caption buttons: hover procedure and painting.
+#include "frame/CaptionButton.h"
+
+#include "frame/Colors.h"
+#include "frame/Tooltip.h"
+#include "store/Handles.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+constexpr char kOldProcProperty[] = "CaptionButtonProc";
+
+LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto previous = reinterpret_cast<WNDPROC>(::GetPropA(button, kOldProcProperty));
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_MOUSEMOVE:
+      if (!(wParam & MK_LBUTTON)) {
+        if (::GetCapture() == button) {
+          RECT client;
+          ::GetClientRect(button, &client);
+          POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+          if (!::PtInRect(&client, pt)) ::ReleaseCapture();
+        } else if (!::GetCapture()) {
+          ::SetCapture(button);
+          ::InvalidateRect(button, nullptr, FALSE);
+        }
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      ::InvalidateRect(button, nullptr, FALSE);
+      break;
+    case WM_NCDESTROY:
+      ::RemovePropA(button, kOldProcProperty);
+      ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      break;
+  }
+  return previous ? ::CallWindowProcA(previous, button, message, wParam, lParam)
+                  : ::DefWindowProcA(button, message, wParam, lParam);
+}
+
+void FillSolid(HDC dc, const RECT& r, COLORREF color) {
+  UniqueBrush brush(::CreateSolidBrush(color));
+  ::FillRect(dc, &r, brush.get());
+}
+
+void FrameSolid(HDC dc, const RECT& r, COLORREF color) {
+  UniqueBrush brush(::CreateSolidBrush(color));
+  ::FrameRect(dc, &r, brush.get());
+}
+
+void FillGradient(HDC dc, const RECT& r, COLORREF background) {
+  for (int y = r.top; y < r.bottom; ++y) {
+    UniquePen pen(::CreatePen(PS_SOLID, 1, ButtonGradientRow(background, r.top, r.bottom, y)));
+    SelectScope select(dc, pen.get());
+    ::MoveToEx(dc, r.left, y, nullptr);
+    ::LineTo(dc, r.right, y);
+  }
+}
+
+}  // namespace
+
+void SubclassCaptionButton(HWND button) {
+  if (::GetPropA(button, kOldProcProperty)) return;
+  LONG_PTR previous = ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoverProc));
+  ::SetPropA(button, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
+}
+
+HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip) {
+  HWND button = ::CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW, 0, 0, 0,
+                                  0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
+  if (!button) return nullptr;
+  ::SetClassLongPtrA(button, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(::GetStockObject(NULL_BRUSH)));
+  SubclassCaptionButton(button);
+  SetTooltip(parent, button, tooltip);
+  return button;
+}
+
+bool IsButtonChecked(HWND button) { return (::GetWindowLongPtrA(button, GWLP_USERDATA) & 1) != 0; }
+
+void SetButtonChecked(HWND button, bool checked) {
+  ::SetWindowLongPtrA(button, GWLP_USERDATA, checked ? 1 : 0);
+  ::InvalidateRect(button, nullptr, FALSE);
+}
+
+void DrawCaptionButton(const DRAWITEMSTRUCT& item, COLORREF background) {
+  HDC dc = item.hDC;
+  bool enabled = !(item.itemState & ODS_DISABLED);
+  bool hovered = enabled && ::GetCapture() == item.hwndItem;
+  bool pressed = enabled && (item.itemState & ODS_SELECTED);
+  bool checked = IsButtonChecked(item.hwndItem);
+
+  RECT fill = item.rcItem;
+  if (pressed || checked) ::OffsetRect(&fill, 1, 1);
+  if (!enabled) {
+    FillSolid(dc, fill, ButtonDisabledFill(background));
+  } else if (checked) {
+    FillSolid(dc, fill, ButtonCheckedFill(background));
+  } else {
+    FillGradient(dc, fill, background);
+  }
+
+  COLORREF border = hovered ? RGB(255, 170, 85) : enabled ? RGB(204, 204, 204) : RGB(238, 238, 238);
+  FrameSolid(dc, item.rcItem, border);
+  if (pressed || checked) {
+    RECT second = item.rcItem;
+    ::OffsetRect(&second, 1, 1);
+    FrameSolid(dc, second, border);
+  }
+
+  std::string text = HwndGetText(item.hwndItem);
+  RECT textRect = item.rcItem;
+  int shift = (pressed ? 1 : 0) + (checked ? 1 : 0);
+  ::OffsetRect(&textRect, shift, shift);
+  SelectScope font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, !enabled ? RGB(204, 204, 204) : checked ? RGB(64, 64, 64) : RGB(44, 44, 44));
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+}
+
+}  // namespace memo

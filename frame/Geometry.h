@@ -1,0 +1,20 @@
+// Rectangle rules of the window framework, over plain values.
+#pragma once
+
+#include <windows.h>
+
+namespace memo {
+
+// A saved window rectangle made usable: reversed sides put in order, moved
+// so that left and top are not negative (keeping the size), and cut to the
+// work area's width and height.
+RECT ClampWindowRect(RECT rect, const RECT& workArea);
+
+// The main bar's cursor clip while it is dragged: with the bar at window,
+// pressed at press, the whole bar stays inside the work area.
+RECT MainBarDragClip(const RECT& window, const RECT& workArea, POINT press);
+
+inline int Width(const RECT& r) { return r.right - r.left; }
+inline int Height(const RECT& r) { return r.bottom - r.top; }
+
+}  // namespace memo

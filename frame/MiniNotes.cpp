@@ -1,0 +1,36 @@
+// Mini notes as their owners see them.
+#include "frame/MiniNotes.h"
+
+#include "frame/ClassNames.h"
+#include "store/Paths.h"
+#include "store/Settings.h"
+
+namespace memo {
+
+HWND CreateMiniNoteWindow(HWND owner, const std::string& section) {
+  return ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassMini, section.c_str(), kMiniNoteStyle, 0, 0, 0, 0,
+                           owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
+void CreateMiniNotesFromSettings(HWND owner, const std::string& settingsFile) {
+  for (const std::string& name : IniSectionNames(settingsFile)) {
+    if (name.size() >= 4 && EqualsNoCase(name.substr(0, 4), "Mini")) CreateMiniNoteWindow(owner, name);
+  }
+}
+
+HWND NewMiniNoteAtCursor(HWND owner) {
+  std::string file = SettingsFileOfWindow(owner);
+  std::string section = UniqueMiniSection(file, kMiniFormat);
+  if (section.empty()) return nullptr;
+  HWND mini = CreateMiniNoteWindow(owner, section);
+  if (!mini) return nullptr;
+  POINT cursor;
+  ::GetCursorPos(&cursor);
+  RECT r;
+  ::GetWindowRect(mini, &r);
+  ::SetWindowPos(mini, nullptr, cursor.x, cursor.y, r.right - r.left, r.bottom - r.top + 12,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+  return mini;
+}
+
+}  // namespace memo

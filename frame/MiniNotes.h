@@ -1,0 +1,23 @@
+// Mini notes as their owners see them: creating the windows that stand for
+// the "Mini" sections of an owner's settings file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace memo {
+
+constexpr DWORD kMiniNoteStyle = 0xC6000000;  // popup, clip siblings and children, border
+
+// Creates the mini note window of a section, owned by owner (not shown).
+HWND CreateMiniNoteWindow(HWND owner, const std::string& section);
+
+// One mini note per section of the file whose name starts with "Mini".
+void CreateMiniNotesFromSettings(HWND owner, const std::string& settingsFile);
+
+// A new mini note of owner: next free section, top-left corner at the
+// cursor, 12 pixels taller than loaded, shown without activation.
+HWND NewMiniNoteAtCursor(HWND owner);
+
+}  // namespace memo

@@ -1,0 +1,289 @@
+// The note frame.
+#include "frame/NoteFrame.h"
+
+#include "frame/CaptionButton.h"
+#include "frame/Colors.h"
+#include "frame/Geometry.h"
+#include "frame/Messages.h"
+#include "frame/ThreadWindows.h"
+#include "store/Handles.h"
+#include "store/NoteOps.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+constexpr int kMinSize = 50;
+constexpr int kBorder = 2;
+constexpr UINT kMenuHide = 101;
+constexpr UINT kMenuDelete = 100;
+
+struct ButtonSpec {
+  int id;
+  const char* text;
+  const char* tooltip;
+};
+// In creation order.
+constexpr ButtonSpec kButtons[] = {
+    {kCmdPin, "@", "常に手前に表示&最小化しない"},
+    {kCmdMinimize, "_", "最小化"},
+    {kCmdRestoreByDblClick, "C", "ダブル･クリックで開く"},
+    {kCmdDelete, "X", "削除"},
+    {kCmdNewMini, "-", "ミニ付箋を作成"},
+    {kCmdMenuButton, ">", "メニュー"},
+};
+
+SIZE MeasureLetterA(HWND hwnd) {
+  WindowDC dc(hwnd);
+  SIZE size{};
+  if (!dc.get()) return size;
+  SelectScope font(dc.get(), ::GetStockObject(DEFAULT_GUI_FONT));
+  ::GetTextExtentPoint32A(dc.get(), "A", 1, &size);
+  return size;
+}
+
+RECT ChildRectInClient(HWND parent, HWND child) {
+  RECT r;
+  ::GetWindowRect(child, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// A rectangle in client coordinates, moved into the coordinates of the
+// window's top-left corner (those of window regions).
+RECT ClientToWindowRect(HWND hwnd, RECT r) {
+  RECT window;
+  ::GetWindowRect(hwnd, &window);
+  POINT origin{0, 0};
+  ::ClientToScreen(hwnd, &origin);
+  ::OffsetRect(&r, origin.x - window.left, origin.y - window.top);
+  return r;
+}
+
+void Line(HDC dc, COLORREF color, int x1, int y1, int x2, int y2) {
+  UniquePen pen(::CreatePen(PS_SOLID, 1, color));
+  SelectScope select(dc, pen.get());
+  ::MoveToEx(dc, x1, y1, nullptr);
+  ::LineTo(dc, x2, y2);
+}
+
+}  // namespace
+
+CaptionLayout LayoutCaption(int clientWidth, int clientHeight, SIZE letterA) {
+  int w = letterA.cx + 10;
+  int h = letterA.cy + 4;
+  int r = clientWidth;
+  auto button = [h](int x, int width) { return RECT{x, 0, x + width, h}; };
+  CaptionLayout layout;
+  layout.body = RECT{2, h + 2, 2 + (r - 4), h + 2 + (clientHeight - letterA.cy - 9)};
+  layout.pin = button(r - w, w);
+  layout.minimize = button(r - 3 * w, 2 * w);
+  layout.dblClick = button(r - 4 * w, w);
+  layout.remove = button(r - 5 * w, w);
+  layout.mini = button(r - 7 * w, 2 * w);
+  layout.menu = button(r - 9 * w, 2 * w);
+  return layout;
+}
+
+LRESULT NoteBorderHitTest(const RECT& window, POINT pt) {
+  bool left = pt.x < window.left + kBorder;
+  bool right = pt.x >= window.right - kBorder;
+  bool top = pt.y < window.top + kBorder;
+  bool bottom = pt.y >= window.bottom - kBorder;
+  if (top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+  if (bottom) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+  if (left) return HTLEFT;
+  if (right) return HTRIGHT;
+  return 0;
+}
+
+LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+      OnSize(hwnd);
+      break;
+    case WM_SETFOCUS:
+      if (HWND body = ::GetDlgItem(hwnd, kIdBody)) ::SetFocus(body);
+      return 0;
+    case WM_SETTEXT:
+      if (!OnSetText(hwnd, reinterpret_cast<const char*>(lParam))) return FALSE;
+      break;
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+      TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+      PaintName(hwnd, reinterpret_cast<HDC>(wParam));
+      return message == WM_ERASEBKGND ? 1 : 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = kMinSize;
+      info->ptMinTrackSize.y = kMinSize;
+      return 0;
+    }
+    case WM_NCHITTEST: {
+      POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      HWND body = ::GetDlgItem(hwnd, kIdBody);
+      RECT bodyRect{};
+      if (body) ::GetWindowRect(body, &bodyRect);
+      if (!body || !::PtInRect(&bodyRect, pt)) {
+        RECT window;
+        ::GetWindowRect(hwnd, &window);
+        if (LRESULT border = NoteBorderHitTest(window, pt)) return border;
+      }
+      break;
+    }
+    case WM_NCPAINT:
+      if (::GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) PaintBorder(hwnd);
+      return 1;
+    case WM_NCACTIVATE:
+      OnNcActivate(hwnd, wParam != 0);
+      break;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kCmdDelete) {
+        ShowDeleteMenu(hwnd);
+        return 0;
+      }
+      break;
+    case kMsgShowButtons:
+      ShowButtons(hwnd);
+      return 0;
+  }
+  return TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT NoteFrame::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  for (const ButtonSpec& spec : kButtons) {
+    HWND button = CreateCaptionButton(hwnd, spec.id, spec.text, spec.tooltip);
+    if (spec.id == kCmdPin) SetButtonChecked(button, (style & kStylePinned) != 0);
+    if (spec.id == kCmdRestoreByDblClick) SetButtonChecked(button, (style & kStyleRestoreByDblClick) != 0);
+  }
+  return TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+}
+
+void NoteFrame::OnSize(HWND hwnd) {
+  RECT client;
+  ::GetClientRect(hwnd, &client);
+  CaptionLayout layout = LayoutCaption(Width(client), Height(client), MeasureLetterA(hwnd));
+  const std::pair<int, const RECT*> places[] = {
+      {kIdBody, &layout.body},        {kCmdPin, &layout.pin},   {kCmdMinimize, &layout.minimize},
+      {kCmdRestoreByDblClick, &layout.dblClick}, {kCmdDelete, &layout.remove}, {kCmdNewMini, &layout.mini},
+      {kCmdMenuButton, &layout.menu},
+  };
+  HDWP batch = ::BeginDeferWindowPos(7);
+  for (const auto& place : places) {
+    HWND child = ::GetDlgItem(hwnd, place.first);
+    if (!child || !batch) continue;
+    const RECT& r = *place.second;
+    batch = ::DeferWindowPos(batch, child, nullptr, r.left, r.top, Width(r), Height(r),
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (batch) ::EndDeferWindowPos(batch);
+  ::InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+bool NoteFrame::OnSetText(HWND hwnd, const char* text) {
+  std::string current = HwndGetText(hwnd);
+  if (current.empty()) return true;  // the first title, given at creation
+  std::string name = text ? text : "";
+  if (name.empty()) {
+    if (!DeleteNote(hwnd, current)) return false;
+    if (HWND other = FindOtherWindow(hwnd)) ::SetFocus(other);
+    ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return true;
+  }
+  if (!MoveNote(hwnd, current, name)) return false;
+  ::InvalidateRect(hwnd, nullptr, TRUE);
+  return true;
+}
+
+void NoteFrame::PaintName(HWND hwnd, HDC dc) {
+  HWND menu = ::GetDlgItem(hwnd, kCmdMenuButton);
+  if (!menu) return;
+  RECT button = ChildRectInClient(hwnd, menu);
+  RECT r{2, 2, button.left - 2, button.bottom};
+  std::string name = HwndGetText(hwnd);
+  SelectScope font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+  int oldMode = ::SetBkMode(dc, TRANSPARENT);
+  COLORREF oldColor = ::SetTextColor(dc, GetColorProp(hwnd, kPropColorText));
+  ::DrawTextA(dc, name.c_str(), static_cast<int>(name.size()), &r, DT_END_ELLIPSIS | DT_NOPREFIX);
+  ::SetTextColor(dc, oldColor);
+  ::SetBkMode(dc, oldMode);
+}
+
+void NoteFrame::PaintBorder(HWND hwnd) {
+  WindowDC dc(hwnd, WindowDC::kWindow);
+  if (!dc.get()) return;
+  RECT window;
+  ::GetWindowRect(hwnd, &window);
+  int right = Width(window), bottom = Height(window);
+  COLORREF background = GetColorProp(hwnd, kPropColorBG);
+  for (int i = 0; i < 3; ++i) {
+    COLORREF light = BevelLight(background, i);
+    COLORREF dark = BevelDark(background, i);
+    Line(dc.get(), light, i, i, right - i, i);
+    Line(dc.get(), light, i, i, i, bottom - i);
+    Line(dc.get(), dark, i + 1, bottom - i - 1, right - i, bottom - i - 1);
+    Line(dc.get(), dark, right - i - 1, i + 1, right - i - 1, bottom - i);
+  }
+}
+
+void NoteFrame::OnNcActivate(HWND hwnd, bool active) {
+  HWND body = ::GetDlgItem(hwnd, kIdBody);
+  if (!body) return;
+  RECT bodyRect = ChildRectInClient(hwnd, body);
+  if (active) {
+    ::SetWindowRgn(hwnd, nullptr, TRUE);
+    // Everything outside the body: the caption, the buttons and the border.
+    RECT window;
+    ::GetWindowRect(hwnd, &window);
+    ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&window), 2);
+    UniqueRgn outside(::CreateRectRgnIndirect(&window));
+    RECT inner = bodyRect;
+    inner.bottom -= 1;
+    UniqueRgn bodyRgn(::CreateRectRgnIndirect(&inner));
+    ::CombineRgn(outside.get(), outside.get(), bodyRgn.get(), RGN_DIFF);
+    ::RedrawWindow(hwnd, nullptr, outside.get(),
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_ERASENOW | RDW_FRAME);
+    return;
+  }
+  // Inactive: only the body, a two-pixel margin and, when pinned, the pin.
+  RECT shown = bodyRect;
+  ::InflateRect(&shown, kBorder, kBorder);
+  shown = ClientToWindowRect(hwnd, shown);
+  UniqueRgn region(::CreateRectRgnIndirect(&shown));
+  if (!region) return;
+  HWND pin = ::GetDlgItem(hwnd, kCmdPin);
+  if (pin && (::GetWindowLongA(hwnd, GWL_STYLE) & kStylePinned)) {
+    RECT pinRect = ClientToWindowRect(hwnd, ChildRectInClient(hwnd, pin));
+    UniqueRgn pinRgn(::CreateRectRgnIndirect(&pinRect));
+    ::CombineRgn(region.get(), region.get(), pinRgn.get(), RGN_OR);
+  }
+  // On success the system owns the region.
+  if (::SetWindowRgn(hwnd, region.get(), TRUE)) region.release();
+}
+
+void NoteFrame::ShowDeleteMenu(HWND hwnd) {
+  UniqueMenu menu(::CreatePopupMenu());
+  if (!menu) return;
+  ::AppendMenuA(menu.get(), MF_STRING, kMenuHide, "非表示(&H)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kMenuDelete, "削除(&D)");
+  RECT button{};
+  if (HWND remove = ::GetDlgItem(hwnd, kCmdDelete)) ::GetWindowRect(remove, &button);
+  UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, button.left,
+                                                     button.bottom, hwnd, nullptr));
+  if (chosen == kMenuHide) {
+    ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) | kStyleHidden);
+    ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  } else if (chosen == kMenuDelete) {
+    ::SetWindowTextA(hwnd, "");
+  }
+}
+
+void NoteFrame::ShowButtons(HWND hwnd) {
+  for (const ButtonSpec& spec : kButtons) ::ShowWindow(::GetDlgItem(hwnd, spec.id), SW_SHOWNOACTIVATE);
+}
+
+}  // namespace memo

@@ -1,0 +1,76 @@
+// Operations over the top-level windows of the user-interface thread.
+#include "frame/ThreadWindows.h"
+
+#include "frame/ClassNames.h"
+#include "frame/Messages.h"
+#include "store/WinText.h"
+
+namespace memo {
+
+std::vector<HWND> ThreadWindows() {
+  std::vector<HWND> windows;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+namespace {
+
+bool IsVisibleWithoutParent(HWND hwnd) { return ::IsWindowVisible(hwnd) && !::GetParent(hwnd); }
+
+bool IsPageWindowClass(const std::string& cls) {
+  for (const char* name : kPageWindowClasses) {
+    if (cls == name) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+HWND FindOtherWindow(HWND except) {
+  for (HWND hwnd : ThreadWindows()) {
+    if (hwnd != except && IsVisibleWithoutParent(hwnd)) return hwnd;
+  }
+  return nullptr;
+}
+
+void BringAllToTop() {
+  for (HWND hwnd : ThreadWindows()) {
+    if (!IsVisibleWithoutParent(hwnd)) continue;
+    if (::GetWindowLongA(hwnd, GWL_STYLE) & kStyleNotWithMain) continue;
+    if (HwndGetClass(hwnd) == kClassEdgeBar) {
+      ::SendMessageA(hwnd, kMsgRestore, 0, 0);
+    } else {
+      ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void BroadcastRefresh(WPARAM wParam) {
+  for (HWND hwnd : ThreadWindows()) {
+    if (IsVisibleWithoutParent(hwnd)) ::SendMessageA(hwnd, kMsgRefresh, wParam, 0);
+  }
+}
+
+void CloseNotes() {
+  for (HWND hwnd : ThreadWindows()) {
+    if (::IsWindow(hwnd) && IsPageWindowClass(HwndGetClass(hwnd))) ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  }
+}
+
+std::vector<HWND> MiniNotesOf(HWND owner) {
+  std::vector<HWND> minis;
+  for (HWND hwnd : ThreadWindows()) {
+    if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) && ::GetParent(hwnd) == owner) {
+      minis.push_back(hwnd);
+    }
+  }
+  return minis;
+}
+
+}  // namespace memo

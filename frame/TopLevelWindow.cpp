@@ -1,0 +1,445 @@
+// The behaviour shared by the main bar and every note.
+#include "frame/TopLevelWindow.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "frame/CaptionButton.h"
+#include "frame/ClassNames.h"
+#include "frame/Colors.h"
+#include "frame/Geometry.h"
+#include "frame/IconMenuItem.h"
+#include "frame/Layered.h"
+#include "frame/Links.h"
+#include "frame/Messages.h"
+#include "frame/MiniNotes.h"
+#include "frame/Minimize.h"
+#include "frame/PropertySheet.h"
+#include "frame/ThreadWindows.h"
+#include "store/DataTransfer.h"
+#include "store/Handles.h"
+#include "store/Paths.h"
+#include "store/Settings.h"
+#include "store/ShellOps.h"
+#include "store/Store.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+constexpr DWORD kKeptStyleMask = 0xFF3FF000;  // drops the note bits, WS_DLGFRAME and WS_BORDER
+
+bool HasHotBit(DWORD style) { return (style & (WS_POPUP | kStylePinned | kStyleTopmost)) != 0; }
+
+// Moves a set of windows by one DeferWindowPos batch.
+void MoveWindowsBy(const std::vector<HWND>& windows, int dx, int dy) {
+  if (windows.empty() || (dx == 0 && dy == 0)) return;
+  HDWP batch = ::BeginDeferWindowPos(static_cast<int>(windows.size()));
+  for (HWND hwnd : windows) {
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    if (batch) {
+      batch = ::DeferWindowPos(batch, hwnd, nullptr, r.left + dx, r.top + dy, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (batch) ::EndDeferWindowPos(batch);
+}
+
+void ShowWindowsTogether(const std::vector<HWND>& windows, bool show) {
+  if (windows.empty()) return;
+  HDWP batch = ::BeginDeferWindowPos(static_cast<int>(windows.size()));
+  for (HWND hwnd : windows) {
+    if (batch) {
+      batch = ::DeferWindowPos(batch, hwnd, nullptr, 0, 0, 0, 0,
+                               (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOACTIVATE | SWP_NOZORDER |
+                                   SWP_NOSIZE | SWP_NOMOVE);
+    }
+  }
+  if (batch) ::EndDeferWindowPos(batch);
+}
+
+POINT WindowPosition(HWND hwnd) {
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  return POINT{r.left, r.top};
+}
+
+bool OffersFormat(IDataObject* data, CLIPFORMAT format) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  return data && data->QueryGetData(&fe) == S_OK;
+}
+
+CLIPFORMAT ShellIdListFormat() {
+  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(::RegisterClipboardFormatA("Shell IDList Array"));
+  return format;
+}
+
+// The bytes of an HGLOBAL medium, bounded by its size.
+std::vector<unsigned char> GlobalBytes(HGLOBAL global) {
+  std::vector<unsigned char> bytes;
+  SIZE_T size = ::GlobalSize(global);
+  if (const void* p = ::GlobalLock(global)) {
+    bytes.assign(static_cast<const unsigned char*>(p), static_cast<const unsigned char*>(p) + size);
+    ::GlobalUnlock(global);
+  }
+  return bytes;
+}
+
+bool GetDataBytes(IDataObject* data, CLIPFORMAT format, std::vector<unsigned char>* bytes) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (FAILED(data->GetData(&fe, &medium))) return false;
+  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
+  if (ok) *bytes = GlobalBytes(medium.hGlobal);
+  ::ReleaseStgMedium(&medium);
+  return ok;
+}
+
+// A linked mini note for one dropped item at point, which then moves on.
+void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
+  std::string section = UniqueMiniSection(SettingsFileOfWindow(owner), kMiniFormat);
+  HWND mini = section.empty() ? nullptr : CreateMiniNoteWindow(owner, section);
+  if (!mini) return;  // idl is freed on the way out
+  std::string name;
+  if (idl) {
+    SHFILEINFOA info{};
+    if (::SHGetFileInfoA(reinterpret_cast<LPCSTR>(idl.get()), 0, &info, sizeof(info),
+                         SHGFI_PIDL | SHGFI_DISPLAYNAME)) {
+      name = info.szDisplayName;
+    }
+  }
+  ITEMIDLIST* link = idl.release();
+  ::SendMessageA(mini, kMsgSetLink, 0, reinterpret_cast<LPARAM>(link));
+  ::SetDlgItemTextA(mini, kIdBody, name.c_str());
+  ::SetWindowPos(mini, nullptr, point->x, point->y, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
+  point->x += 10;
+  point->y += 10;
+}
+
+}  // namespace
+
+void StartMinimizeTimer(HWND hwnd) {
+  ::SetTimer(hwnd, kTimerMinimize, 100, nullptr);
+  ::SetPropA(hwnd, kPropMinimizeCounter,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kMinimizeCounterStart)));
+}
+
+LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(hwnd);
+    case WM_DESTROY:
+      OnDestroy(hwnd);
+      return 0;
+    case WM_CLOSE:
+      ShowWindowsTogether(MiniNotesOf(hwnd), false);
+      break;
+    case WM_SHOWWINDOW:
+      OnShowWindow(hwnd, wParam != 0);
+      break;
+    case WM_ACTIVATE:
+      OnActivate(hwnd, LOWORD(wParam));
+      break;
+    case WM_TIMER:
+      if (wParam == kTimerMinimize) {
+        OnMinimizeTimer(hwnd);
+        return 0;
+      }
+      break;
+    case WM_MOVE:
+      OnMove(hwnd);
+      break;
+    case WM_ENTERSIZEMOVE:
+      lastPosition_ = WindowPosition(hwnd);
+      break;
+    case WM_ERASEBKGND:
+      Paint(hwnd, reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_PRINTCLIENT:
+      Paint(hwnd, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_STYLECHANGING:
+      if (wParam == static_cast<WPARAM>(GWL_STYLE)) {
+        OnStyleChanging(hwnd, *reinterpret_cast<const STYLESTRUCT*>(lParam));
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      // A press anywhere in the client area drags the window.
+      ::SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      ::SendMessageA(hwnd, WM_COMMAND, kCmdProperties, 0);
+      return 0;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wParam) == WM_CREATE) {
+        ::SendMessageA(reinterpret_cast<HWND>(lParam), WM_SETFONT,
+                       reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+      }
+      break;
+    case WM_MEASUREITEM: {
+      auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (measure->CtlType == ODT_MENU) {
+        MeasureIconMenuItem(*measure);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_DRAWITEM: {
+      const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (draw->CtlType == ODT_MENU) {
+        DrawIconMenuItem(*draw);
+        return TRUE;
+      }
+      if (draw->CtlType == ODT_BUTTON) {
+        DrawCaptionButton(*draw, GetColorProp(hwnd, kPropColorBG));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_COMMAND:
+      return OnCommand(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case kMsgSettingsChanged:
+      OnSettingsChanged(hwnd);
+      return 0;
+    case kMsgRedraw:
+      ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_ERASENOW);
+      return 0;
+    case kMsgDropQuery:
+      return OnDropQuery(reinterpret_cast<IDataObject*>(lParam));
+    case kMsgDropEffect:
+      if (lParam) *reinterpret_cast<DWORD*>(lParam) |= DROPEFFECT_LINK;
+      return 0;
+    case kMsgDrop:
+      OnDrop(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<IDataObject*>(lParam));
+      return 0;
+  }
+  return WindowObject::WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
+  if (!RegisterDropTarget(hwnd)) {
+    ShowError(hwnd, "RegisterDragDrop failed");
+    return -1;
+  }
+  std::string file = SettingsFileOfWindow(hwnd);
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  DWORD noteBits =
+      static_cast<DWORD>(IniReadInt(file, kSectionWindow, kKeyStyle, static_cast<int>(style & kNoteStyleMask)));
+  ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((noteBits & kNoteStyleMask) | (style & kKeptStyleMask)));
+  ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+
+  RECT current;
+  ::GetWindowRect(hwnd, &current);
+  int x = IniReadInt(file, kSectionWindow, kKeyX, current.left);
+  int y = IniReadInt(file, kSectionWindow, kKeyY, current.top);
+  int cx = IniReadInt(file, kSectionWindow, kKeyCX, Width(current));
+  int cy = IniReadInt(file, kSectionWindow, kKeyCY, Height(current));
+  RECT workArea{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  RECT placed = ClampWindowRect(RECT{x, y, x + cx, y + cy}, workArea);
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  if (::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) flags |= SWP_NOSIZE;  // the main bar keeps its size
+  ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
+  lastPosition_ = WindowPosition(hwnd);
+
+  ::SendMessageA(hwnd, kMsgSettingsChanged, 0, 0);
+  CreateMiniNotesFromSettings(hwnd, file);
+  ::PostMessageA(hwnd, kMsgShowButtons, 0, 0);
+  return 0;
+}
+
+void TopLevelWindow::OnDestroy(HWND hwnd) {
+  RevokeDropTarget();
+  ::KillTimer(hwnd, kTimerMinimize);
+  ::RemovePropA(hwnd, kPropMinimizeCounter);
+  if (!HwndGetText(hwnd).empty()) SaveWindowSettings(hwnd);
+  ::RemovePropA(hwnd, kPropColorBG);
+  ::RemovePropA(hwnd, kPropColorText);
+}
+
+void TopLevelWindow::SaveWindowSettings(HWND hwnd) {
+  std::string file = SettingsFileOfWindow(hwnd);
+  if (file.empty()) return;
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  IniWriteInt(file, kSectionWindow, kKeyStyle,
+              static_cast<int>(::GetWindowLongA(hwnd, GWL_STYLE) & kNoteStyleMask));
+  IniWriteInt(file, kSectionWindow, kKeyX, r.left);
+  IniWriteInt(file, kSectionWindow, kKeyY, r.top);
+  IniWriteInt(file, kSectionWindow, kKeyCX, Width(r));
+  IniWriteInt(file, kSectionWindow, kKeyCY, Height(r));
+}
+
+void TopLevelWindow::OnShowWindow(HWND hwnd, bool show) {
+  ShowWindowsTogether(MiniNotesOf(hwnd), show);
+  StartMinimizeTimer(hwnd);
+}
+
+void TopLevelWindow::OnActivate(HWND hwnd, WORD state) {
+  if (state == WA_INACTIVE) {
+    StartMinimizeTimer(hwnd);
+  } else {
+    ::KillTimer(hwnd, kTimerMinimize);
+  }
+}
+
+void TopLevelWindow::OnMinimizeTimer(HWND hwnd) {
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  if (style & (kStylePinned | kStyleNoAutoMinimize)) {
+    ::KillTimer(hwnd, kTimerMinimize);
+    return;
+  }
+  // The count pauses while the user works with the program: a modal dialog,
+  // a button held down, the cursor over one of its windows, or it in front.
+  DWORD thread = ::GetCurrentThreadId();
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  HWND under = ::WindowFromPoint(cursor);
+  HWND foreground = ::GetForegroundWindow();
+  if (!::IsWindowEnabled(hwnd) || (::GetKeyState(VK_LBUTTON) & 0x8000) ||
+      (::GetKeyState(VK_RBUTTON) & 0x8000) ||
+      (under && ::GetWindowThreadProcessId(under, nullptr) == thread) ||
+      (foreground && ::GetWindowThreadProcessId(foreground, nullptr) == thread)) {
+    return;
+  }
+  INT_PTR counter = reinterpret_cast<INT_PTR>(::GetPropA(hwnd, kPropMinimizeCounter)) - kMinimizeCounterStep;
+  ::SetPropA(hwnd, kPropMinimizeCounter, reinterpret_cast<HANDLE>(counter));
+  if (counter > 0) return;
+  ::SendMessageA(hwnd, WM_COMMAND, kCmdMinimize, 0);
+  ::KillTimer(hwnd, kTimerMinimize);
+}
+
+void TopLevelWindow::OnMove(HWND hwnd) {
+  POINT now = WindowPosition(hwnd);
+  MoveWindowsBy(MiniNotesOf(hwnd), now.x - lastPosition_.x, now.y - lastPosition_.y);
+  lastPosition_ = now;
+}
+
+void TopLevelWindow::OnStyleChanging(HWND hwnd, const STYLESTRUCT& change) {
+  DWORD oldStyle = change.styleOld, newStyle = change.styleNew;
+  if (HasHotBit(oldStyle) && !HasHotBit(newStyle)) {
+    ::SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+  } else if (!HasHotBit(oldStyle) && HasHotBit(newStyle)) {
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+  }
+  if ((oldStyle ^ newStyle) & kStylePinned) {
+    if (HWND pin = ::GetDlgItem(hwnd, kCmdPin)) SetButtonChecked(pin, (newStyle & kStylePinned) != 0);
+  }
+  if ((oldStyle ^ newStyle) & kStyleRestoreByDblClick) {
+    if (HWND button = ::GetDlgItem(hwnd, kCmdRestoreByDblClick)) {
+      SetButtonChecked(button, (newStyle & kStyleRestoreByDblClick) != 0);
+    }
+  }
+}
+
+void TopLevelWindow::OnSettingsChanged(HWND hwnd) {
+  std::string file = SettingsFileOfWindow(hwnd);
+  SetColorProp(hwnd, kPropColorBG,
+               IniReadColor(file, kSectionWindow, kKeyColorBG, GetColorProp(hwnd, kPropColorBG)));
+  SetColorProp(hwnd, kPropColorText,
+               IniReadColor(file, kSectionWindow, kKeyColorText, GetColorProp(hwnd, kPropColorText)));
+  if (SetLayeredWindowAttributesFn layered = LayeredFunction()) {
+    int alpha = ClampAlpha(IniReadInt(file, kSectionWindow, kKeyAlpha, 0));
+    LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
+    if (alpha > 0) {
+      if (!(exStyle & WS_EX_LAYERED)) ::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+      layered(hwnd, 0, OpacityFromAlpha(alpha), LWA_ALPHA);
+    } else if (exStyle & WS_EX_LAYERED) {
+      ::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    }
+  }
+  ::SendMessageA(hwnd, kMsgRedraw, 0, 0);
+}
+
+LRESULT TopLevelWindow::OnCommand(HWND hwnd, int id, HWND control) {
+  switch (id) {
+    case kCmdClose:
+      ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case kCmdManual:
+      ::ShellExecuteA(hwnd, nullptr, kManualUrl, nullptr, nullptr, SW_SHOWNORMAL);
+      return 0;
+    case kCmdDownload:
+      ::ShellExecuteA(hwnd, nullptr, kDownloadUrl, nullptr, nullptr, SW_SHOWNORMAL);
+      return 0;
+    case kCmdProperties:
+      OpenPropertySheet(hwnd, 0);
+      return 0;
+    case kCmdMenuButton: {
+      RECT r{};
+      if (control) ::GetWindowRect(control, &r);
+      ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(r.left, r.bottom));
+      return 0;
+    }
+    case kCmdMinimize:
+      MinimizeToEdge(hwnd);
+      return 0;
+    case kCmdRestoreByDblClick:
+      ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) ^ kStyleRestoreByDblClick);
+      return 0;
+    case kCmdPin:
+      ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) ^ kStylePinned);
+      return 0;
+    case kCmdNewMini:
+      NewMiniNoteAtCursor(hwnd);
+      return 0;
+    case kCmdDuplicate:
+      if (!(::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP)) DuplicateNote(hwnd);
+      return 0;
+  }
+  return 0;
+}
+
+void TopLevelWindow::DuplicateNote(HWND hwnd) {
+  SaveWindowSettings(hwnd);
+  HWND bar = ::FindWindowA(kClassMain, nullptr);
+  if (!bar || bar == hwnd) return;
+  std::string oldName = HwndGetText(hwnd);
+  std::string newName = UniqueNoteName(oldName);
+  std::string oldPath = NotePath(oldName);
+  std::string newPath = NotePath(newName);
+  if (newName.empty() || oldPath.empty() || newPath.empty()) return;
+  if (!ShellCopy(hwnd, oldPath, newPath)) return;
+  std::string oldIni = PathAppend(oldPath, ".ini");
+  std::string newIni = PathAppend(newPath, ".ini");
+  if (!oldIni.empty() && !newIni.empty()) ::CopyFileA(oldIni.c_str(), newIni.c_str(), FALSE);
+  HWND copy = reinterpret_cast<HWND>(
+      ::SendMessageA(bar, kMsgOpenNote, 1, reinterpret_cast<LPARAM>(newName.c_str())));
+  if (copy) {
+    RECT r;
+    ::GetWindowRect(copy, &r);
+    ::SetWindowPos(copy, nullptr, r.left + 10, r.top + 10, 0, 0, SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
+  }
+}
+
+LRESULT TopLevelWindow::OnDropQuery(IDataObject* data) {
+  return OffersFormat(data, CF_HDROP) || OffersFormat(data, ShellIdListFormat());
+}
+
+void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
+  if (effect) *effect = DROPEFFECT_NONE;
+  if (!data) return;
+  POINT point;
+  ::GetCursorPos(&point);
+  std::vector<unsigned char> bytes;
+  if (GetDataBytes(data, ShellIdListFormat(), &bytes)) {
+    for (const IdlBytes& idl : AbsoluteIdlsFromCida(bytes.data(), bytes.size())) {
+      MakeMiniNoteForItem(hwnd, IdlFromBytes(idl), &point);
+    }
+  } else if (GetDataBytes(data, CF_HDROP, &bytes)) {
+    for (const std::string& file : FilesFromDropFiles(bytes.data(), bytes.size())) {
+      MakeMiniNoteForItem(hwnd, IdlFromPath(file), &point);
+    }
+  }
+}
+
+void TopLevelWindow::Paint(HWND hwnd, HDC dc) {
+  RECT client;
+  ::GetClientRect(hwnd, &client);
+  UniqueBrush brush(::CreateSolidBrush(BackgroundTint(GetColorProp(hwnd, kPropColorBG))));
+  ::FillRect(dc, &client, brush.get());
+}
+
+}  // namespace memo

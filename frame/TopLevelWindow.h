@@ -1,0 +1,48 @@
+// The behaviour that the main bar and every note share: settings loaded at
+// creation and saved at destruction, the tinted background, colours and
+// transparency, mini notes that follow their owner, the shared commands,
+// drops that become mini notes, owner-drawn buttons and menu items, and the
+// automatic minimize timer.
+//
+// How to use: derive, set the "ColorBG"/"ColorText" defaults in your
+// WM_CREATE, then pass every message you do not finish to
+// TopLevelWindow::WindowProc.
+#pragma once
+
+#include <windows.h>
+
+#include "frame/WindowObject.h"
+
+namespace memo {
+
+class TopLevelWindow : public WindowObject, public virtual DropTarget {
+ public:
+  LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Saves Style, X, Y, CX, CY to the window's settings file.
+  static void SaveWindowSettings(HWND hwnd);
+  // Duplicates the note: copies its file and settings beside it and opens
+  // the copy 10 pixels right and down.
+  static void DuplicateNote(HWND hwnd);
+
+ private:
+  LRESULT OnCreate(HWND hwnd);
+  void OnDestroy(HWND hwnd);
+  void OnShowWindow(HWND hwnd, bool show);
+  void OnActivate(HWND hwnd, WORD state);
+  void OnMinimizeTimer(HWND hwnd);
+  void OnMove(HWND hwnd);
+  void OnStyleChanging(HWND hwnd, const STYLESTRUCT& change);
+  void OnSettingsChanged(HWND hwnd);
+  LRESULT OnCommand(HWND hwnd, int id, HWND control);
+  LRESULT OnDropQuery(IDataObject* data);
+  void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
+  void Paint(HWND hwnd, HDC dc);
+
+  POINT lastPosition_{};
+};
+
+// Starts (or restarts) the automatic minimize count of a window.
+void StartMinimizeTimer(HWND hwnd);
+
+}  // namespace memo

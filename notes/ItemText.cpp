@@ -1,0 +1,191 @@
+// The text note.
+#include "notes/ItemText.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "frame/ClassNames.h"
+#include "frame/Colors.h"
+#include "frame/Messages.h"
+#include "resources/resource.h"
+#include "store/Paths.h"
+#include "store/Store.h"
+#include "store/TextFile.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+const ClassRegistrar kRegistrar(kClassText, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, IDI_APP,
+                                &Dispatch<ItemText>);
+
+constexpr DWORD kBodyStyle = 0x54200044;  // child, visible, clip siblings, v-scroll, multi-line, auto v-scroll
+constexpr COLORREF kDefaultBackground = 0x77FFFF;
+constexpr UINT kSaveDelayMs = 10000;
+constexpr UINT kMailCleanupMs = 20000;
+constexpr DWORD kSaveDialogFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                                   OFN_NOREADONLYRETURN | OFN_EXPLORER;
+constexpr char kTextFilter[] = "Text(*.txt)\0*.txt\0";
+
+// Asks for a file name; false on cancel.
+bool AskSaveName(HWND owner, char (&buffer)[kMaxPathBytes], const char* defaultExtension) {
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.hInstance = ::GetModuleHandleA(nullptr);
+  ofn.lpstrFilter = kTextFilter;
+  ofn.lpstrFile = buffer;
+  ofn.nMaxFile = kMaxPathBytes;
+  ofn.lpstrDefExt = defaultExtension;
+  ofn.Flags = kSaveDialogFlags;
+  return ::GetSaveFileNameA(&ofn) != FALSE;
+}
+
+}  // namespace
+
+LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(hwnd, message, wParam, lParam);
+    case WM_CLOSE:
+      SaveWithFallback(hwnd);
+      ::SendMessageA(hwnd, WM_TIMER, kTimerMail, 0);
+      break;
+    case WM_CONTEXTMENU:
+      OnContextMenu(hwnd, lParam);
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kIdBody:
+          if (HIWORD(wParam) == EN_UPDATE) ::SetTimer(hwnd, kTimerSave, kSaveDelayMs, nullptr);
+          return 0;
+        case kCmdCreateMail:
+          CreateMail(hwnd);
+          return 0;
+        case kCmdSaveAs:
+          return SaveAs(hwnd);
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kTimerSave) {
+        ::KillTimer(hwnd, kTimerSave);
+        SaveWithFallback(hwnd);
+        return 0;
+      }
+      if (wParam == kTimerMail) {
+        DeletePendingMail();
+        return 0;
+      }
+      break;
+    case WM_CTLCOLOREDIT: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      ::SetTextColor(dc, GetColorProp(hwnd, kPropColorText));
+      ::SetBkColor(dc, GetColorProp(hwnd, kPropColorBG));
+      return reinterpret_cast<LRESULT>(background_.get());
+    }
+    case kMsgRedraw:
+      background_.reset(::CreateSolidBrush(GetColorProp(hwnd, kPropColorBG)));
+      break;
+  }
+  return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  SetColorProp(hwnd, kPropColorText, 0);
+  SetColorProp(hwnd, kPropColorBG, kDefaultBackground);
+  std::string path = NotePathOfWindow(hwnd);
+  DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ShowError(hwnd, "ItemText init failed", path);
+    return -1;
+  }
+  std::string bytes;
+  bool read = ReadWholeFile(path, &bytes);
+  // The text travels as window text: it ends at the first NUL byte.
+  std::string text = bytes.substr(0, bytes.find('\0'));
+  HWND body = ::CreateWindowExA(0, "EDIT", text.c_str(), kBodyStyle, 0, 0, 0, 0, hwnd,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)),
+                                ::GetModuleHandleA(nullptr), nullptr);
+  if (!body) {
+    ShowError(hwnd, "ItemText init failed", path);
+    return -1;
+  }
+  shownAltered_ = !read || BodyText(hwnd) != bytes;
+  int tabStop = 8;
+  ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+  return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+}
+
+std::string ItemText::BodyText(HWND hwnd) const { return HwndGetText(::GetDlgItem(hwnd, kIdBody)); }
+
+void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
+  UniqueMenu menu(::CreatePopupMenu());
+  if (!menu) return;
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdSaveAs, "名前を付けて保存(&S)");
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdCreateMail, "メールを作成(&C)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
+  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+  if (point == -1) ::GetCursorPos(&at);
+  ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, hwnd, nullptr);
+}
+
+bool ItemText::SaveTo(HWND hwnd, const std::string& path) { return SaveFileReplacing(path, BodyText(hwnd)); }
+
+void ItemText::SaveWithFallback(HWND hwnd) {
+  std::string path = NotePathOfWindow(hwnd);
+  if (path.empty()) return;
+  HWND body = ::GetDlgItem(hwnd, kIdBody);
+  if (shownAltered_) {
+    // Only an edit by the user may replace what the control could not show.
+    if (!body || !::SendMessageA(body, EM_GETMODIFY, 0, 0)) return;
+    shownAltered_ = false;
+  }
+  if (SaveTo(hwnd, path)) return;
+  for (;;) {
+    if (::MessageBoxA(hwnd, "保存に失敗しました\r\n\r\n名前を付けて保存しますか？", path.c_str(),
+                      MB_ICONERROR | MB_YESNO) != IDYES) {
+      return;
+    }
+    char chosen[kMaxPathBytes] = {};
+    lstrcpynA(chosen, path.c_str(), sizeof(chosen));
+    if (!AskSaveName(hwnd, chosen, nullptr)) return;
+    if (SaveTo(hwnd, chosen)) return;
+  }
+}
+
+LRESULT ItemText::SaveAs(HWND hwnd) {
+  char chosen[kMaxPathBytes] = {};
+  if (!AskSaveName(hwnd, chosen, "txt")) return 0;
+  if (SaveTo(hwnd, chosen)) return 0;
+  ShowError(hwnd, "Save failed");
+  return 1;
+}
+
+void ItemText::CreateMail(HWND hwnd) {
+  std::string subject = Unquote(HwndGetText(hwnd));
+  char temp[MAX_PATH] = {};
+  DWORD n = ::GetTempPathA(MAX_PATH, temp);
+  if (n == 0 || n >= MAX_PATH || subject.empty()) return;
+  std::string mail = PathAppend(PathJoin(temp, subject), ".eml");
+  if (mail.empty()) return;  // the name would not fit the temporary folder
+  if (!WriteWholeFile(mail, MailDraft(subject, BodyText(hwnd)))) return;
+  auto result = reinterpret_cast<INT_PTR>(::ShellExecuteA(hwnd, "open", mail.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result > 32) {
+    ::SetTimer(hwnd, kTimerMail, kMailCleanupMs, nullptr);
+    pendingMail_.push_back(mail);
+  } else {
+    ::DeleteFileA(mail.c_str());
+  }
+}
+
+void ItemText::DeletePendingMail() {
+  while (!pendingMail_.empty()) {
+    ::DeleteFileA(pendingMail_.front().c_str());
+    pendingMail_.pop_front();
+  }
+}
+
+}  // namespace memo

@@ -1,0 +1,88 @@
+// Page and note file operations.
+#include "store/NoteOps.h"
+
+#include "store/FileSystem.h"
+#include "store/Paths.h"
+#include "store/Settings.h"
+#include "store/ShellOps.h"
+
+namespace memo {
+namespace {
+
+bool IsDeviceName(const std::string& name) {
+  // The device names are reserved with any extension ("nul.txt" too).
+  std::string stem = name.substr(0, name.find('.'));
+  static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                         "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                         "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (EqualsNoCase(stem, device)) return true;
+  }
+  return false;
+}
+
+bool HasControlChar(const std::string& name) {
+  for (size_t i = 0; i < name.size(); i += IsLeadByteAt(name, i) ? 2 : 1) {
+    if (!IsLeadByteAt(name, i) && static_cast<unsigned char>(name[i]) < 0x20) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+PageNameCheck CheckPageName(const std::string& name, const std::string& rootFolder) {
+  if (ContainsAnyChar(name, kForbiddenPageChars)) return PageNameCheck::kInvalid;
+  if (EqualsNoCase(name, kCommonFolderName)) return PageNameCheck::kReserved;
+  if (name.empty() || HasControlChar(name) || IsDeviceName(name) || name.back() == ' ' ||
+      name.back() == '.') {
+    return PageNameCheck::kInvalid;
+  }
+  // The page folder must leave room for its notes: a note path beside a
+  // settings file path of the same note ("\x.txt.ini") must still fit.
+  std::string folder = PathJoin(rootFolder, name);
+  if (folder.empty() || folder.size() + 16 >= kMaxPathBytes) return PageNameCheck::kInvalid;
+  return PageNameCheck::kOk;
+}
+
+bool CreateNoteContent(NoteKind kind, const std::string& path) {
+  if (path.empty()) return false;
+  switch (kind) {
+    case NoteKind::kFolder:
+      return CheckRoot(path);
+    case NoteKind::kBrowser: {
+      bool written = IniWriteString(path, "InternetShortcut", "URL", "about:blank");
+      IniFlush(path);
+      return written;
+    }
+    case NoteKind::kText:
+    case NoteKind::kImage:
+    case NoteKind::kCalendar:
+      return CreateEmptyFile(path);
+    case NoteKind::kNone:
+      break;
+  }
+  return false;
+}
+
+bool MoveNote(HWND owner, const std::string& oldName, const std::string& newName) {
+  std::string oldPath = NotePath(oldName);
+  std::string newPath = NotePath(newName);
+  if (oldPath.empty() || newPath.empty() || !PathExists(oldPath) || PathExists(newPath)) return false;
+  std::string oldIni = PathAppend(oldPath, ".ini");
+  std::string newIni = PathAppend(newPath, ".ini");
+  // A note whose settings path would not fit cannot follow its settings.
+  if (newIni.empty()) return false;
+  if (!ShellMove(owner, oldPath, newPath)) return false;
+  if (!oldIni.empty()) ::MoveFileA(oldIni.c_str(), newIni.c_str());
+  return true;
+}
+
+bool DeleteNote(HWND owner, const std::string& noteName) {
+  std::string path = NotePath(noteName);
+  if (path.empty() || !ShellDelete(owner, path)) return false;
+  std::string ini = PathAppend(path, ".ini");
+  if (!ini.empty()) ::DeleteFileA(ini.c_str());
+  return true;
+}
+
+}  // namespace memo

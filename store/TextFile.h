@@ -1,0 +1,24 @@
+// Reading and writing the files of text notes and mail drafts, byte for byte.
+#pragma once
+
+#include <string>
+
+namespace memo {
+
+// All bytes of a file up to its end or the first failing read; false when
+// it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+
+// Writes bytes so that at every moment the file holds either its old or its
+// new content: a temporary file in the same folder is written and flushed,
+// then replaces the target. False (target untouched) on any failure.
+bool SaveFileReplacing(const std::string& path, const std::string& bytes);
+
+// Creates or truncates the file and writes bytes in one call; false unless
+// every byte was written.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// The header of a mail draft handed to the mail program.
+std::string MailDraft(const std::string& subject, const std::string& body);
+
+}  // namespace memo
