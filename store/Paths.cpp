@@ -32,8 +32,12 @@ bool EndsWithSeparator(const std::string& path) {
 }
 
 std::string PathJoin(const std::string& folder, const std::string& name) {
+  // Without a folder the name alone would be taken relative to the current
+  // directory (with no root folder, "root.ini" would land wherever the
+  // program was started); that is no path of the store.
+  if (folder.empty()) return std::string();
   std::string joined = folder;
-  if (!joined.empty() && !EndsWithSeparator(joined) && !name.empty()) joined += '\\';
+  if (!EndsWithSeparator(joined) && !name.empty()) joined += '\\';
   joined += name;
   return FitsMaxPath(joined) ? joined : std::string();
 }

@@ -19,8 +19,8 @@ bool IsLeadByteAt(const std::string& s, size_t i);
 bool EndsWithSeparator(const std::string& path);
 
 // folder + name with a separator only where needed. Returns "" when the
-// result would not fit 260 bytes: callers treat "" as "no such path", so a
-// cut path is never used.
+// folder is empty or the result would not fit 260 bytes: callers treat "" as
+// "no such path", so neither a relative nor a cut path is ever used.
 std::string PathJoin(const std::string& folder, const std::string& name);
 
 // path + suffix (".ini" for a settings file), or "" when it would not fit.
