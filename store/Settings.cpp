@@ -1,5 +1,281 @@
-// Placeholder until the store lands.
+// Settings files: private-profile reads and writes with the program's value
+// encodings.
 #include "store/Settings.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/ClassNames.h"
+#include "store/Paths.h"
+#include "store/Store.h"
+#include "store/WinText.h"
+
 namespace memo {
-int IniReadInt(const std::string& file, const char* section, const char* key, int def) { return GetPrivateProfileIntA(section, key, def, file.c_str()); }
+
+namespace {
+
+constexpr DWORD kColorBufferBytes = 7;  // six digits and the terminator
+constexpr size_t kColorDigits = kColorBufferBytes - 1;
+constexpr DWORD kIdlBufferBytes = 2048;
+constexpr DWORD kSectionBufferBytes = 1024;
+constexpr DWORD kSectionNamesBufferBytes = 1024;
+// Growing reads stop here; no settings file of the program comes near it,
+// and a read must not eat all memory because of a damaged file.
+constexpr DWORD kMaxReadBytes = 1u << 24;
+
+bool CanUse(const std::string& file, const char* section) {
+  return !file.empty() && section != nullptr && section[0] != '\0';
 }
+
+// Reads through a private-profile function into a buffer that doubles from
+// initial bytes while the result looks cut. The profile functions say "cut"
+// by returning the buffer size minus one (a value) or minus two (a list of
+// strings, which keeps its double terminator); cutSlack says which.
+// Returns false when even the largest buffer was too small.
+template <typename ReadFn>
+bool ReadGrowing(DWORD initial, DWORD cutSlack, ReadFn read, std::string* out) {
+  std::vector<char> buffer;
+  for (DWORD size = initial; size <= kMaxReadBytes; size *= 2) {
+    buffer.assign(size, '\0');
+    DWORD length = read(buffer.data(), size);
+    if (length < size - cutSlack) {
+      out->assign(buffer.data(), length);
+      return true;
+    }
+  }
+  out->clear();
+  return false;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  // Anything else counts as an upper-case letter: 'A'..'F' give 10..15; other
+  // characters give out-of-range digits, so what a damaged value decodes to
+  // is judged by the reader's own checks.
+  return static_cast<unsigned char>(c) - 55;
+}
+
+}  // namespace
+
+int IniReadInt(const std::string& file, const char* section, const char* key, int def) {
+  if (!CanUse(file, section) || key == nullptr) return def;
+  return static_cast<int>(::GetPrivateProfileIntA(section, key, def, file.c_str()));
+}
+
+bool IniWriteInt(const std::string& file, const char* section, const char* key, int value) {
+  if (!CanUse(file, section) || key == nullptr) return false;
+  char text[16];
+  std::snprintf(text, sizeof(text), "%d", value);
+  return ::WritePrivateProfileStringA(section, key, text, file.c_str()) != FALSE;
+}
+
+std::string IniReadString(const std::string& file, const char* section, const char* key,
+                          const char* def, size_t bufferSize) {
+  std::string fallback = def ? def : "";
+  if (!CanUse(file, section) || bufferSize == 0) return fallback;
+  std::vector<char> buffer(bufferSize, '\0');
+  DWORD length = ::GetPrivateProfileStringA(section, key, fallback.c_str(), buffer.data(),
+                                            static_cast<DWORD>(bufferSize), file.c_str());
+  return std::string(buffer.data(), length);
+}
+
+bool IniWriteString(const std::string& file, const char* section, const char* key,
+                    const char* value) {
+  if (!CanUse(file, section)) return false;
+  return ::WritePrivateProfileStringA(section, key, value, file.c_str()) != FALSE;
+}
+
+std::string IniReadLongString(const std::string& file, const char* section, const char* key,
+                              size_t initialSize) {
+  std::string value;
+  if (!CanUse(file, section) || key == nullptr || initialSize < 2) return value;
+  auto read = [&](char* buffer, DWORD size) {
+    return ::GetPrivateProfileStringA(section, key, "", buffer, size, file.c_str());
+  };
+  ReadGrowing(static_cast<DWORD>(initialSize), 1, read, &value);
+  return value;
+}
+
+void IniFlush(const std::string& file) {
+  if (!file.empty()) ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+}
+
+COLORREF IniReadColor(const std::string& file, const char* section, const char* key,
+                      COLORREF def) {
+  if (!CanUse(file, section) || key == nullptr) return def;
+  char text[kColorBufferBytes] = {};
+  ::GetPrivateProfileStringA(section, key, "", text, sizeof(text), file.c_str());
+  COLORREF value = def;
+  return ParseColorText(text, &value) ? value : def;
+}
+
+bool IniWriteColor(const std::string& file, const char* section, const char* key,
+                   COLORREF value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%06X", static_cast<unsigned>(value));
+  return key != nullptr && IniWriteString(file, section, key, text);
+}
+
+bool IniWriteIdl(const std::string& file, const char* section, const char* key,
+                 PCIDLIST_ABSOLUTE idl) {
+  if (!CanUse(file, section) || key == nullptr) return false;
+  bool written;
+  if (idl == nullptr) {
+    written = ::WritePrivateProfileStringA(section, key, nullptr, file.c_str()) != FALSE;
+  } else {
+    std::string text = HexEncode(reinterpret_cast<const unsigned char*>(idl), IdlSize(idl));
+    written = ::WritePrivateProfileStringA(section, key, text.c_str(), file.c_str()) != FALSE;
+  }
+  IniFlush(file);
+  return written;
+}
+
+CoTaskMem<ITEMIDLIST> IniReadIdl(const std::string& file, const char* section, const char* key) {
+  // Long lists (deep folders) do not fit the usual 2048 bytes; a cut value
+  // could still walk cleanly and name the wrong item, so it is read whole.
+  std::string text = IniReadLongString(file, section, key, kIdlBufferBytes);
+  if (text.empty()) return CoTaskMem<ITEMIDLIST>();
+  std::vector<unsigned char> bytes = HexDecode(text);
+  // The list is handed to the shell, which trusts every size field: a list
+  // whose items do not add up exactly is refused rather than passed on.
+  size_t size = 0;
+  if (!CheckIdlBytes(bytes, &size)) return CoTaskMem<ITEMIDLIST>();
+  auto* memory = static_cast<unsigned char*>(::CoTaskMemAlloc(size + 2));
+  if (memory == nullptr) return CoTaskMem<ITEMIDLIST>();
+  if (size > 0) std::memcpy(memory, bytes.data(), size);
+  memory[size] = 0;
+  memory[size + 1] = 0;
+  return CoTaskMem<ITEMIDLIST>(reinterpret_cast<ITEMIDLIST*>(memory));
+}
+
+std::string IniReadSection(const std::string& file, const char* section) {
+  std::string lines;
+  if (!CanUse(file, section)) return lines;
+  auto read = [&](char* buffer, DWORD size) {
+    return ::GetPrivateProfileSectionA(section, buffer, size, file.c_str());
+  };
+  ReadGrowing(kSectionBufferBytes, 2, read, &lines);
+  return lines;
+}
+
+bool IniWriteSection(const std::string& file, const char* section, const std::string& lines) {
+  if (!CanUse(file, section)) return false;
+  // The system reads NUL-ended lines up to an empty one; add that end even
+  // when the caller's string does not carry it.
+  std::string block = lines;
+  if (!block.empty() && block.back() != '\0') block.push_back('\0');
+  block.push_back('\0');
+  return ::WritePrivateProfileSectionA(section, block.c_str(), file.c_str()) != FALSE;
+}
+
+std::vector<std::string> IniSectionNames(const std::string& file) {
+  std::vector<std::string> names;
+  if (file.empty()) return names;
+  // Grows past 1024 bytes: a cut list would hide sections, and a new mini
+  // note could then be given the section of an existing one.
+  std::string block;
+  auto read = [&](char* buffer, DWORD size) {
+    return ::GetPrivateProfileSectionNamesA(buffer, size, file.c_str());
+  };
+  ReadGrowing(kSectionNamesBufferBytes, 2, read, &block);
+  for (size_t start = 0; start < block.size();) {
+    size_t end = block.find('\0', start);
+    if (end == std::string::npos) end = block.size();
+    if (end > start) names.push_back(block.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+std::string UniqueMiniSection(const std::string& file, const char* format) {
+  if (format == nullptr) return std::string();
+  std::vector<std::string> sections = IniSectionNames(file);
+  for (int n = 1; n < INT_MAX; ++n) {
+    char name[kMaxPathBytes];
+    int length = std::snprintf(name, sizeof(name), format, n);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof(name)) return std::string();
+    // Section names match without regard to case in the profile functions,
+    // so "mini2" in the file already takes "Mini2".
+    bool taken = false;
+    for (const std::string& section : sections) {
+      if (EqualsNoCase(section, name)) {
+        taken = true;
+        break;
+      }
+    }
+    if (!taken && ::FindWindowA(kClassMini, name) == nullptr) return name;
+  }
+  return std::string();
+}
+
+std::string SettingsFileOfWindow(HWND hwnd) {
+  if (hwnd == nullptr) return std::string();
+  if (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP) return RootIniPath();
+  std::string title = HwndGetText(hwnd);
+  if (title.empty()) return std::string();
+  return PathAppend(NotePath(title), ".ini");
+}
+
+std::string HexEncode(const unsigned char* bytes, size_t count) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(count * 2 + 1);
+  for (size_t i = 0; i < count; ++i) {
+    text.push_back(kDigits[bytes[i] >> 4]);
+    text.push_back(kDigits[bytes[i] & 0x0F]);
+  }
+  text.push_back('.');
+  return text;
+}
+
+std::vector<unsigned char> HexDecode(const std::string& text) {
+  std::vector<unsigned char> bytes;
+  bytes.reserve(text.size() / 2);
+  for (size_t i = 0; i + 1 < text.size() && text[i] != '.'; i += 2) {
+    int value = HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1]);
+    bytes.push_back(static_cast<unsigned char>(value));
+  }
+  return bytes;
+}
+
+bool ParseColorText(const std::string& text, COLORREF* value) {
+  std::string digits = text.substr(0, kColorDigits);
+  if (digits.empty()) return false;
+  // strtol, not strtoul: blanks and a sign are accepted ("-1" gives
+  // 0xFFFFFFFF), and conversion stops quietly at the first non-digit.
+  *value = static_cast<COLORREF>(std::strtol(digits.c_str(), nullptr, 16));
+  return true;
+}
+
+bool CheckIdlBytes(const std::vector<unsigned char>& bytes, size_t* listSize) {
+  size_t offset = 0;
+  while (offset < bytes.size()) {
+    if (bytes.size() - offset < sizeof(USHORT)) return false;
+    size_t itemSize = bytes[offset] | (static_cast<size_t>(bytes[offset + 1]) << 8);
+    // A size below two cannot even hold itself; zero would end the list
+    // early and leave the rest of the bytes unaccounted for.
+    if (itemSize < sizeof(USHORT) || itemSize > bytes.size() - offset) return false;
+    offset += itemSize;
+  }
+  if (listSize) *listSize = bytes.size();
+  return true;
+}
+
+size_t IdlSize(PCUIDLIST_RELATIVE idl) {
+  if (idl == nullptr) return 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(idl);
+  size_t size = 0;
+  for (;;) {
+    USHORT itemSize;
+    std::memcpy(&itemSize, bytes + size, sizeof(itemSize));
+    if (itemSize == 0) return size;
+    size += itemSize;
+  }
+}
+
+}  // namespace memo

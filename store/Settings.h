@@ -37,9 +37,13 @@ int IniReadInt(const std::string& file, const char* section, const char* key, in
 bool IniWriteInt(const std::string& file, const char* section, const char* key, int value);
 std::string IniReadString(const std::string& file, const char* section, const char* key,
                           const char* def, size_t bufferSize);
-// value == nullptr deletes the key.
+// value == nullptr deletes the key; key == nullptr deletes the section.
 bool IniWriteString(const std::string& file, const char* section, const char* key,
                     const char* value);
+// A value of any length: the buffer starts at initialSize bytes and doubles
+// while the value fills it. "" when missing.
+std::string IniReadLongString(const std::string& file, const char* section, const char* key,
+                              size_t initialSize = 1024);
 // Makes the system write its cached copy of the file.
 void IniFlush(const std::string& file);
 
@@ -51,18 +55,22 @@ bool IniWriteColor(const std::string& file, const char* section, const char* key
 // Writes the list as hex pairs ended by "."; no list deletes the key. Flushes.
 bool IniWriteIdl(const std::string& file, const char* section, const char* key,
                  PCIDLIST_ABSOLUTE idl);
-// A checked copy of the stored list (COM task memory), or empty when the key
-// is missing, empty or malformed.
+// A checked copy of the stored list (COM task memory) with its two-byte
+// terminator, or empty when the key is missing, empty or malformed: every
+// size field must be at least 2 and the items must fill the bytes exactly.
 CoTaskMem<ITEMIDLIST> IniReadIdl(const std::string& file, const char* section, const char* key);
 
 // The section's key=value lines, each ended by NUL, as returned by the
 // system (so the string can be written back as a whole section).
 std::string IniReadSection(const std::string& file, const char* section);
 bool IniWriteSection(const std::string& file, const char* section, const std::string& lines);
+// All section names; the buffer starts at 1024 bytes and grows until the
+// list fits, so that no section is missed.
 std::vector<std::string> IniSectionNames(const std::string& file);
 
 // The first name made by format ("Mini%d") with n = 1, 2, ... that is neither
-// a section of the file nor the title of an open mini note window.
+// a section of the file (compared without case, as the profile functions do)
+// nor the title of an open mini note window.
 std::string UniqueMiniSection(const std::string& file, const char* format);
 
 // root.ini for a window with WS_POPUP (the main bar), else the note path of

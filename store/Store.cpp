@@ -1,6 +1,203 @@
-// Placeholder until the store lands.
+// The note store: root folder, pages, note kinds, names, paths and new names.
 #include "store/Store.h"
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "frame/ClassNames.h"
+#include "frame/Messages.h"
+#include "store/FileSystem.h"
+#include "store/Paths.h"
+#include "store/Settings.h"
+#include "store/WinText.h"
+
 namespace memo {
-std::string RootFolder() { char b[MAX_PATH]; DWORD n = GetEnvironmentVariableA(kRootEnvVar, b, MAX_PATH); return n && n < MAX_PATH ? std::string(b, n) : std::string(); }
-std::string RootIniPath() { return RootFolder() + "\\root.ini"; }
+
+const char kModelText[] = "新しいテキスト0.txt";
+const char kModelFolder[] = "新しいフォルダ0";
+const char kModelBrowser[] = "新しいブラウザ0.url";
+const char kModelImage[] = "新しいイメージ0.bmp";
+const char kModelCalendar[] = "\"新しいカレンダー0.calender\"";
+const char kModelPage[] = "新しいページ%d";
+
+namespace {
+
+// Characters that cannot be part of a single file or folder name. A page or
+// note name holding one of them would point somewhere other than one entry
+// of its folder (a sub-folder, another drive, a stream), so it is refused.
+constexpr char kNotANameChars[] = "\\/:";
+
+bool IsSingleName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && !ContainsAnyChar(name, kNotANameChars);
 }
+
+constexpr int kNoteWindowWidth = 400;
+constexpr int kNoteWindowHeight = 200;  // the note moves to its saved rectangle itself
+constexpr DWORD kNoteFrameStyle = WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+}  // namespace
+
+std::string RootFolder() {
+  char buffer[kMaxPathBytes] = {};
+  DWORD length = ::GetEnvironmentVariableA(kRootEnvVar, buffer, sizeof(buffer));
+  // Too long a value returns the size it would need (more than the buffer)
+  // and leaves the buffer undefined; it is no usable root.
+  if (length == 0 || length >= sizeof(buffer)) return std::string();
+  return std::string(buffer, length);
+}
+
+std::string RootIniPath() { return PathJoin(RootFolder(), kRootIniName); }
+
+std::string CurrentPage() {
+  return IniReadString(RootIniPath(), kSectionInfo, kKeyCurrentPage, "", kMaxPathBytes);
+}
+
+std::string CurrentPageFolder() {
+  std::string page = CurrentPage();
+  // Without a page there is no page folder: plain note names must not fall
+  // through to the root folder, whose sub-folders are the pages themselves.
+  if (!IsSingleName(page)) return std::string();
+  return PathJoin(RootFolder(), page);
+}
+
+std::string CommonFolder() { return PathJoin(RootFolder(), kCommonFolderName); }
+
+bool IsPageEntry(const WIN32_FIND_DATAA& entry) {
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
+         !EqualsNoCase(entry.cFileName, kCommonFolderName);
+}
+
+NoteKind NoteKindOf(const std::string& name, bool isFolder) {
+  if (isFolder) return NoteKind::kFolder;
+  std::string extension = ExtensionOf(name);
+  if (EqualsNoCase(extension, ".txt")) return NoteKind::kText;
+  if (EqualsNoCase(extension, ".url")) return NoteKind::kBrowser;
+  if (EqualsNoCase(extension, ".calender")) return NoteKind::kCalendar;
+  for (const char* image : {".bmp", ".jpg", ".gif", ".emf", ".wmf"}) {
+    if (EqualsNoCase(extension, image)) return NoteKind::kImage;
+  }
+  return NoteKind::kNone;
+}
+
+NoteKind NoteKindOfEntry(const WIN32_FIND_DATAA& entry) {
+  return NoteKindOf(entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+}
+
+const char* NoteClassOf(NoteKind kind) {
+  switch (kind) {
+    case NoteKind::kText: return kClassText;
+    case NoteKind::kFolder: return kClassFolder;
+    case NoteKind::kBrowser: return kClassBrowser;
+    case NoteKind::kImage: return kClassImage;
+    case NoteKind::kCalendar: return kClassCalendar;
+    case NoteKind::kNone: break;
+  }
+  return nullptr;
+}
+
+std::string NotePath(const std::string& noteName) {
+  bool quoted = IsQuotedName(noteName);
+  std::string name = Unquote(noteName);
+  if (!IsSingleName(name)) return std::string();
+  std::string folder = quoted ? CommonFolder() : CurrentPageFolder();
+  if (folder.empty()) return std::string();
+  return PathJoin(folder, name);
+}
+
+std::string NotePathOfWindow(HWND hwnd) { return NotePath(HwndGetText(hwnd)); }
+
+namespace {
+
+void AppendNotesOf(const std::string& folder, bool quoted, std::vector<std::string>* names) {
+  for (const WIN32_FIND_DATAA& entry : ListFolder(folder)) {
+    if (NoteKindOfEntry(entry) == NoteKind::kNone) continue;
+    names->push_back(quoted ? Quote(entry.cFileName) : std::string(entry.cFileName));
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> NoteList() {
+  std::vector<std::string> page;
+  std::vector<std::string> common;
+  AppendNotesOf(CurrentPageFolder(), false, &page);
+  AppendNotesOf(CommonFolder(), true, &common);
+  std::vector<std::string> list = std::move(page);
+  if (!list.empty() && !common.empty()) list.emplace_back();
+  list.insert(list.end(), common.begin(), common.end());
+  return list;
+}
+
+std::string UniqueNoteName(const std::string& model) {
+  bool quoted = IsQuotedName(model);
+  std::string bare = Unquote(model);
+  std::string extension = ExtensionOf(bare);
+  std::string base = StripTrailingDigits(BaseNameOf(bare));
+  for (int n = 1; n < INT_MAX; ++n) {
+    std::string name = base + std::to_string(n) + extension;
+    std::string plainPath = NotePath(name);
+    std::string quotedPath = NotePath(Quote(name));
+    // The folder the new note goes to must be able to hold the name; longer
+    // numbers only make it longer, so there is no point in going on.
+    if ((quoted ? quotedPath : plainPath).empty()) return std::string();
+    if (!PathExists(plainPath) && !PathExists(quotedPath)) {
+      return quoted ? Quote(name) : name;
+    }
+  }
+  return std::string();
+}
+
+std::string UniquePageName(const char* format) {
+  std::string root = RootFolder();
+  if (format == nullptr) return std::string();
+  for (int n = 1; n < INT_MAX; ++n) {
+    char name[kMaxPathBytes];
+    int length = std::snprintf(name, sizeof(name), format, n);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof(name)) return std::string();
+    std::string path = PathJoin(root, name);
+    if (path.empty()) return std::string();
+    if (!PathExists(path)) return name;
+  }
+  return std::string();
+}
+
+HWND FindNoteWindow(const std::string& noteName) {
+  if (noteName.empty()) return nullptr;
+  for (const char* windowClass : kNoteClasses) {
+    if (HWND hwnd = ::FindWindowA(windowClass, noteName.c_str())) return hwnd;
+  }
+  return nullptr;
+}
+
+DWORD NoteWindowExStyle(int storedStyle) {
+  DWORD bits = static_cast<DWORD>(storedStyle);
+  bool topmost = (bits & (kStyleTopmost | kStylePinned)) != 0;
+  return WS_EX_TOOLWINDOW | (topmost ? WS_EX_TOPMOST : 0);
+}
+
+DWORD NoteWindowStyle(int storedStyle) {
+  return (static_cast<DWORD>(storedStyle) & kNoteStyleMask) | kNoteFrameStyle;
+}
+
+HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
+  if (HWND open = FindNoteWindow(noteName)) return open;
+  std::string path = NotePath(noteName);
+  if (path.empty()) return nullptr;
+  int style = IniReadInt(PathAppend(path, ".ini"), kSectionWindow, kKeyStyle,
+                         static_cast<int>(kDefaultNoteStyle));
+  if (!force && (static_cast<DWORD>(style) & kStyleHidden)) return nullptr;
+  const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
+  if (windowClass == nullptr) return nullptr;
+  HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
+                                NoteWindowStyle(style), CW_USEDEFAULT, CW_USEDEFAULT,
+                                kNoteWindowWidth, kNoteWindowHeight, nullptr, nullptr,
+                                ::GetModuleHandleA(nullptr), nullptr);
+  if (hwnd == nullptr) return nullptr;
+  ::BringWindowToTop(hwnd);
+  ::ShowWindow(hwnd, show ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+  return hwnd;
+}
+
+}  // namespace memo

@@ -19,6 +19,8 @@ std::string RootIniPath();
 
 // Info/CurrentPage of root.ini (260-byte buffer); "" when there is no page.
 std::string CurrentPage();
+// "" when there is no page (or its name is no single folder name), so that
+// plain note names never resolve into the root folder itself.
 std::string CurrentPageFolder();
 std::string CommonFolder();
 
@@ -34,7 +36,8 @@ NoteKind NoteKindOfEntry(const WIN32_FIND_DATAA& entry);
 const char* NoteClassOf(NoteKind kind);
 
 // The note path of a note name: quoted names lie in common (quotes removed),
-// others in the current page folder. "" for an empty or too long name.
+// others in the current page folder. "" for an empty or too long name, and
+// for a name that is no single file name (separators, ":", "." or "..").
 std::string NotePath(const std::string& noteName);
 std::string NotePathOfWindow(HWND hwnd);
 
@@ -52,6 +55,11 @@ std::string UniquePageName(const char* format);
 
 // The open window of a note name, looked up among the five note classes.
 HWND FindNoteWindow(const std::string& noteName);
+
+// Styles of a new note window from its stored Style: always a tool window,
+// topmost when kept on top or pinned; the note style bits plus a sizing frame.
+DWORD NoteWindowExStyle(int storedStyle);
+DWORD NoteWindowStyle(int storedStyle);
 
 // Opens the window of a note (see the open rules: hidden notes only with
 // force); returns the window, or nullptr when none was opened.

@@ -1,0 +1,223 @@
+// Settings files: value codecs, item id lists, colours, whole sections, mini
+// section names and the settings file of a window.
+#include "store/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/ClassNames.h"
+#include "store/Store.h"
+#include "tests/store/StoreFixture.h"
+
+namespace memo {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using test::StoreTest;
+
+TEST(HexCodec, EncodesPairsEndedByAStopAndDecodesLeniently) {
+  Bytes item = {5, 0, 1, 2, 3};
+  EXPECT_EQ(HexEncode(item.data(), item.size()), "0500010203.");
+  EXPECT_EQ(HexEncode(nullptr, 0), ".");
+  struct Case {
+    const char* text;
+    Bytes bytes;
+  } cases[] = {
+      {"0500010203.", item},
+      {"0500010203", item},        // the final stop is optional
+      {"0500010203F", item},       // an odd trailing digit is ignored
+      {"0500010203.FFFF", item},   // nothing after the stop counts
+      {"0aFf", {0x0A, 0xFF}},      // either letter case
+      {".", {}},
+      {"G0", {0x100 & 0xFF}},      // 'G' as a letter: 16 * 16 + 0, one byte
+  };
+  for (const Case& c : cases) EXPECT_EQ(HexDecode(c.text), c.bytes) << c.text;
+}
+
+TEST(HexCodec, ItemIdListSizeFieldsMustFillTheBytesExactly) {
+  struct Case {
+    Bytes bytes;
+    bool valid;
+  } cases[] = {
+      {{5, 0, 1, 2, 3}, true},
+      {{3, 0, 9, 2, 0}, true},      // two items
+      {{}, true},                   // the empty list (the desktop)
+      {{6, 0, 1, 2, 3}, false},     // size past the end
+      {{0, 0, 1, 2, 3}, false},     // size 0 in front of more bytes
+      {{1, 0, 1, 2, 3}, false},     // size 1 cannot hold itself
+      {{5, 0, 1, 2, 3, 2}, false},  // half a size field left over
+      {{2, 1}, false},              // 258 bytes claimed
+  };
+  for (const Case& c : cases) {
+    size_t size = 99;
+    EXPECT_EQ(CheckIdlBytes(c.bytes, &size), c.valid) << c.bytes.size();
+    if (c.valid) {
+      EXPECT_EQ(size, c.bytes.size());
+    }
+  }
+}
+
+TEST(ColorText, SignedHexOnAtMostSixCharacters) {
+  struct Case {
+    const char* text;
+    bool ok;
+    COLORREF value;
+  } cases[] = {
+      {"77FFFF", true, 0x77FFFF}, {"1234567", true, 0x123456}, {"  7f", true, 0x7F},
+      {"-1", true, 0xFFFFFFFF},   {"+10", true, 0x10},         {"zz", true, 0},
+      {"", false, 0},
+  };
+  for (const Case& c : cases) {
+    COLORREF value = 0xABCDEF;
+    EXPECT_EQ(ParseColorText(c.text, &value), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
+  }
+}
+
+class SettingsFileTest : public StoreTest {
+ protected:
+  std::string file() const { return At("n.txt.ini"); }
+  void Set(const char* section, const char* key, const char* value) {
+    test::IniSet(file(), section, key, value);
+  }
+};
+
+TEST_F(SettingsFileTest, ItemIdListRoundTrip) {
+  unsigned char list[] = {5, 0, 1, 2, 3, 0, 0};
+  auto idl = reinterpret_cast<PCIDLIST_ABSOLUTE>(list);
+  ASSERT_TRUE(IniWriteIdl(file(), "Mini1", kKeyIdl, idl));
+  EXPECT_EQ(test::IniGet(file(), "Mini1", kKeyIdl), "0500010203.");
+  CoTaskMem<ITEMIDLIST> read = IniReadIdl(file(), "Mini1", kKeyIdl);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(std::memcmp(read.get(), list, sizeof(list)), 0);
+  EXPECT_EQ(IdlSize(read.get()), 5u);
+
+  ASSERT_TRUE(IniWriteIdl(file(), "Mini1", kKeyIdl, nullptr));
+  EXPECT_EQ(test::IniGet(file(), "Mini1", kKeyIdl, "gone"), "gone");
+}
+
+TEST_F(SettingsFileTest, LongItemIdListsAreReadWholeNotCut) {
+  // Twenty items of 100 bytes: 4001 characters, twice the first buffer. A
+  // read cut at an item boundary would silently name a parent folder.
+  std::vector<unsigned char> list;
+  for (int i = 0; i < 20; ++i) {
+    list.push_back(100);
+    list.push_back(0);
+    list.insert(list.end(), 98, static_cast<unsigned char>(i));
+  }
+  list.push_back(0);
+  list.push_back(0);
+  ASSERT_TRUE(IniWriteIdl(file(), "Mini1", kKeyIdl, reinterpret_cast<PCIDLIST_ABSOLUTE>(list.data())));
+  CoTaskMem<ITEMIDLIST> read = IniReadIdl(file(), "Mini1", kKeyIdl);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(IdlSize(read.get()), 2000u);
+  EXPECT_EQ(std::memcmp(read.get(), list.data(), list.size()), 0);
+}
+
+TEST_F(SettingsFileTest, MalformedItemIdListsReadAsNothing) {
+  for (const char* text : {"0600010203.", "0000.", "0100010203.", "050001020", "05"}) {
+    Set("Mini1", kKeyIdl, text);
+    EXPECT_FALSE(IniReadIdl(file(), "Mini1", kKeyIdl)) << text;
+  }
+  Set("Mini1", kKeyIdl, "");
+  EXPECT_FALSE(IniReadIdl(file(), "Mini1", kKeyIdl));
+  EXPECT_FALSE(IniReadIdl(file(), "Mini1", "Missing"));
+}
+
+TEST_F(SettingsFileTest, ColorsReadFromTheFile) {
+  Set("Window", "A", "1234567");
+  Set("Window", "B", "");
+  EXPECT_EQ(IniReadColor(file(), "Window", "A", 7), 0x123456u);
+  EXPECT_EQ(IniReadColor(file(), "Window", "B", 7), 7u);
+  EXPECT_EQ(IniReadColor(file(), "Window", "Missing", 7), 7u);
+  ASSERT_TRUE(IniWriteColor(file(), "Window", "E", 0x0077FFFF));
+  EXPECT_EQ(IniReadString(file(), "Window", "E", "", 16), "77FFFF");
+  EXPECT_EQ(IniReadColor(file(), "Window", "E", 7), 0x77FFFFu);
+}
+
+TEST_F(SettingsFileTest, WholeSectionsOfAnySizeReadBackWithTheirSeparators) {
+  for (int lines : {3, 50, 100}) {  // about 90, 1500 and 3000 bytes
+    std::string section = "S" + std::to_string(lines);
+    std::string expected;
+    for (int i = 0; i < lines; ++i) {
+      std::string key = "Key" + std::to_string(i);
+      std::string value = "value-" + std::string(20, static_cast<char>('a' + i % 26));
+      Set(section.c_str(), key.c_str(), value.c_str());
+      expected += key + "=" + value + '\0';
+    }
+    std::string read = IniReadSection(file(), section.c_str());
+    EXPECT_EQ(read, expected) << lines;
+    ASSERT_TRUE(IniWriteSection(file(), "Copy", read));
+    EXPECT_EQ(IniReadSection(file(), "Copy"), expected) << lines;
+  }
+}
+
+TEST_F(SettingsFileTest, UniqueMiniSectionSkipsSectionsAndOpenMiniNotes) {
+  test::StandInClass standIn(kClassMini);
+  ASSERT_TRUE(standIn.ok());
+  Set("Window", "Style", "2");
+  Set("Mini1", "X", "0");
+  Set("mini3", "X", "0");  // sections match without case
+  HWND mini = ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassMini, "Mini2", WS_POPUP, 0, 0, 10, 10,
+                                nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(mini, nullptr);
+  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat), "Mini4");
+  EXPECT_EQ(UniqueMiniSection(At("none.ini"), kMiniFormat), "Mini1");
+  ::DestroyWindow(mini);
+}
+
+TEST_F(SettingsFileTest, UniqueMiniSectionSeesSectionsBeyondTheFirstKilobyte) {
+  for (int i = 1; i <= 200; ++i) Set(("Mini" + std::to_string(i)).c_str(), "X", "0");
+  EXPECT_EQ(IniSectionNames(file()).size(), 200u);
+  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat), "Mini201");
+}
+
+TEST_F(StoreTest, MissingRootIniReadsDefaultsAndTheFirstWriteCreatesIt) {
+  std::string ini = RootIniPath();
+  EXPECT_EQ(IniReadInt(ini, kSectionInfo, kKeySplash, 1), 1);
+  EXPECT_EQ(IniReadInt(ini, kSectionInfo, kKeyAutoRun, 1), 1);
+  EXPECT_EQ(CurrentPage(), "");
+  EXPECT_FALSE(test::FileExists(ini));
+  ASSERT_TRUE(IniWriteInt(ini, kSectionInfo, kKeySplash, 0));
+  IniFlush(ini);
+  EXPECT_TRUE(test::FileExists(ini));
+  EXPECT_EQ(IniReadInt(ini, kSectionInfo, kKeySplash, 1), 0);
+}
+
+TEST_F(StoreTest, AnEmptySectionReadsTheDefaultAndRefusesWrites) {
+  std::string ini = RootIniPath();
+  EXPECT_EQ(IniReadInt(ini, "", kKeyX, 7), 7);
+  EXPECT_EQ(IniReadColor(ini, nullptr, kKeyColorBG, 7), 7u);
+  EXPECT_FALSE(IniWriteInt(ini, "", kKeyX, 1));
+  EXPECT_FALSE(IniWriteIdl(ini, "", kKeyIdl, nullptr));
+  EXPECT_FALSE(test::FileExists(ini));
+}
+
+TEST_F(StoreTest, SettingsFileOfWindow) {
+  UsePage("p");
+  struct Case {
+    DWORD style;
+    const char* title;
+    std::string file;
+  } cases[] = {
+      {WS_POPUP, "p", At("root.ini")},
+      {WS_OVERLAPPED, "a.txt", At("p\\a.txt.ini")},
+      {WS_OVERLAPPED, "\"f\"", At("common\\f.ini")},
+      {WS_OVERLAPPED, "", ""},
+  };
+  for (const Case& c : cases) {
+    HWND hwnd = ::CreateWindowExA(0, "STATIC", c.title, c.style, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(SettingsFileOfWindow(hwnd), c.file) << c.title;
+    ::DestroyWindow(hwnd);
+  }
+}
+
+}  // namespace
+}  // namespace memo

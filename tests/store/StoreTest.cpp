@@ -1,0 +1,227 @@
+// The note store over real folders: root, note kinds, names, paths, the note
+// list, unique names, the root check and opening note windows.
+#include "store/Store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame/ClassNames.h"
+#include "store/FileSystem.h"
+#include "store/Settings.h"
+#include "store/WinText.h"
+#include "tests/store/StoreFixture.h"
+
+namespace memo {
+namespace {
+
+using test::StoreTest;
+
+TEST_F(StoreTest, RootComesOnlyFromTheEnvironment) {
+  EXPECT_EQ(RootFolder(), root_);
+  EXPECT_EQ(RootIniPath(), At("root.ini"));
+  ::SetEnvironmentVariableA("RootPath2", std::string(300, 'x').c_str());
+  EXPECT_EQ(RootFolder(), "");
+  ::SetEnvironmentVariableA("RootPath2", nullptr);
+  EXPECT_EQ(RootFolder(), "");
+  // No root must not turn into a relative "root.ini" (the Windows folder).
+  EXPECT_EQ(RootIniPath(), "");
+  EXPECT_EQ(CommonFolder(), "");
+  EXPECT_EQ(NotePath("\"a.txt\""), "");
+}
+
+TEST(NoteKinds, ByExtensionWithoutCaseAndFoldersFirst) {
+  struct Case {
+    const char* name;
+    bool folder;
+    NoteKind kind;
+  } cases[] = {
+      {"MEMO.TXT", false, NoteKind::kText},    {"photo.JPG", false, NoteKind::kImage},
+      {"link.url", false, NoteKind::kBrowser}, {"m.Calender", false, NoteKind::kCalendar},
+      {"x.txt", true, NoteKind::kFolder},      {"a.txt.ini", false, NoteKind::kNone},
+      {"b.doc", false, NoteKind::kNone},       {"txt", false, NoteKind::kNone},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NoteKindOf(c.name, c.folder), c.kind) << c.name;
+}
+
+TEST(NoteKinds, PagesAreWritableFoldersOtherThanCommon) {
+  struct Case {
+    const char* name;
+    DWORD attributes;
+    bool page;
+  } cases[] = {{"page", FILE_ATTRIBUTE_DIRECTORY, true},
+               {"COMMON", FILE_ATTRIBUTE_DIRECTORY, false},
+               {"locked", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY, false},
+               {"root.ini", FILE_ATTRIBUTE_ARCHIVE, false}};
+  for (const Case& c : cases) {
+    WIN32_FIND_DATAA entry{};
+    entry.dwFileAttributes = c.attributes;
+    lstrcpynA(entry.cFileName, c.name, MAX_PATH);
+    EXPECT_EQ(IsPageEntry(entry), c.page) << c.name;
+  }
+}
+
+TEST_F(StoreTest, NotePathsFollowQuotingAndTheCurrentPage) {
+  UsePage("表ページ");
+  EXPECT_EQ(CurrentPage(), "表ページ");
+  EXPECT_EQ(NotePath("memo.txt"), At("表ページ\\memo.txt"));
+  EXPECT_EQ(NotePath("\"memo.txt\""), At("common\\memo.txt"));
+  for (const char* refused : {"", "\"\"", "..", "\"..\"", "..\\root.ini", "a/b.txt", "c:x.txt",
+                              "\"..\\表ページ\\memo.txt\""}) {
+    EXPECT_EQ(NotePath(refused), "") << refused;
+  }
+  EXPECT_EQ(NotePath(std::string(300, 'n') + ".txt"), "");
+}
+
+TEST_F(StoreTest, WithoutAPagePlainNamesResolveNowhere) {
+  MakeFolder("common");
+  MakeFolder("page");
+  EXPECT_EQ(CurrentPage(), "");
+  EXPECT_EQ(CurrentPageFolder(), "");
+  EXPECT_EQ(NotePath("page"), "");  // not the page folder itself
+  EXPECT_EQ(UniqueNoteName(kModelText), "");
+  MakeFile("common\\m.txt");
+  EXPECT_EQ(NoteList(), std::vector<std::string>{"\"m.txt\""});
+  test::IniSet(At("root.ini"), "Info", "CurrentPage", "..");
+  EXPECT_EQ(CurrentPageFolder(), "");
+}
+
+TEST_F(StoreTest, NoteListShowsOnlyNotesAndSeparatesTheGroups) {
+  UsePage("p");
+  MakeFile("p\\a.txt");
+  MakeFile("p\\a.txt.ini");
+  MakeFile("p\\b.doc");
+  MakeFolder("p\\c");
+  std::vector<std::string> list = NoteList();
+  std::sort(list.begin(), list.end());
+  EXPECT_EQ(list, (std::vector<std::string>{"a.txt", "c"}));
+
+  MakeFile("common\\m.txt");
+  MakeFile("common\\m.txt.ini");
+  list = NoteList();
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[2], "");
+  EXPECT_EQ(list[3], "\"m.txt\"");
+
+  MakeFolder("q");
+  test::IniSet(At("root.ini"), "Info", "CurrentPage", "q");
+  EXPECT_EQ(NoteList(), std::vector<std::string>{"\"m.txt\""});
+}
+
+TEST_F(StoreTest, UniqueNoteNamesAreFreeInCommonAndInThePage) {
+  UsePage("p");
+  EXPECT_EQ(UniqueNoteName(kModelText), "新しいテキスト1.txt");
+  MakeFile("common\\新しいテキスト1.txt");
+  MakeFile("p\\新しいテキスト2.txt");
+  EXPECT_EQ(UniqueNoteName(kModelText), "新しいテキスト3.txt");
+  EXPECT_EQ(UniqueNoteName(kModelCalendar), "\"新しいカレンダー1.calender\"");
+  MakeFile("p\\新しいカレンダー1.calender");
+  EXPECT_EQ(UniqueNoteName(kModelCalendar), "\"新しいカレンダー2.calender\"");
+  EXPECT_EQ(UniqueNoteName(kModelFolder), "新しいフォルダ1");
+  MakeFile("p\\表1.txt");  // the trail byte 0x5C must reach the file system intact
+  EXPECT_EQ(UniqueNoteName("表0.txt"), "表2.txt");
+  EXPECT_EQ(UniqueNoteName("9.txt"), "91.txt");
+  EXPECT_EQ(UniqueNoteName(std::string(300, 'n') + ".txt"), "");
+}
+
+TEST_F(StoreTest, UniquePageNameSkipsEveryEntryOfTheRoot) {
+  MakeFolder("新しいページ1");
+  MakeFile("新しいページ2");
+  EXPECT_EQ(UniquePageName(kModelPage), "新しいページ3");
+  EXPECT_EQ(UniquePageName(("%d" + std::string(300, 'x')).c_str()), "");
+  ::SetEnvironmentVariableA("RootPath2", nullptr);
+  EXPECT_EQ(UniquePageName(kModelPage), "");
+}
+
+TEST_F(StoreTest, CheckRootCreatesMissingParents) {
+  EXPECT_TRUE(CheckRoot(At("a\\b\\表\\ソ")));
+  EXPECT_TRUE(IsFolder(At("a\\b\\表\\ソ")));
+  EXPECT_TRUE(CheckRoot(At("a\\b\\")));  // existing, trailing separator
+  MakeFile("file");
+  EXPECT_FALSE(CheckRoot(At("file\\sub")));
+  EXPECT_FALSE(CheckRoot(At("file")));
+  EXPECT_FALSE(CheckRoot("memo-store-relative"));
+  EXPECT_FALSE(PathExists("memo-store-relative"));
+  EXPECT_FALSE(CheckRoot(""));
+}
+
+TEST(NoteWindowStyles, FromStoredStyle) {
+  struct Case {
+    int stored;
+    DWORD exStyle;
+    DWORD style;
+  } cases[] = {
+      {2, WS_EX_TOOLWINDOW, 0x06040002},
+      {0x08, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0x06040008},
+      {0x20, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0x06040020},
+      {0x7012, WS_EX_TOOLWINDOW, 0x06040012},  // only the low twelve bits
+      {-1, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0x06040FFF},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NoteWindowExStyle(c.stored), c.exStyle) << c.stored;
+    EXPECT_EQ(NoteWindowStyle(c.stored), c.style) << c.stored;
+  }
+}
+
+class NoteWindowTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    for (const char* name : kNoteClasses) {
+      standIns_.push_back(std::make_unique<test::StandInClass>(name));
+      ASSERT_TRUE(standIns_.back()->ok()) << name;
+    }
+    UsePage("p");
+  }
+  void TearDown() override {
+    for (HWND hwnd : windows_) ::DestroyWindow(hwnd);
+    standIns_.clear();
+    StoreTest::TearDown();
+  }
+  HWND Open(const std::string& name, bool show, bool force) {
+    HWND hwnd = OpenNoteWindow(name, show, force);
+    if (hwnd && std::find(windows_.begin(), windows_.end(), hwnd) == windows_.end()) {
+      windows_.push_back(hwnd);
+    }
+    return hwnd;
+  }
+  std::vector<std::unique_ptr<test::StandInClass>> standIns_;
+  std::vector<HWND> windows_;
+};
+
+TEST_F(NoteWindowTest, OpensOnceWithTheStoredStyle) {
+  MakeFile("common\\m.txt");
+  test::IniSet(At("common\\m.txt.ini"), "Window", "Style", "34");
+  HWND hwnd = Open("\"m.txt\"", false, false);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(HwndGetClass(hwnd), kClassText);
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  EXPECT_EQ(style & 0xFFF, 0x22u);
+  EXPECT_TRUE(::IsWindowVisible(hwnd));
+  EXPECT_TRUE(::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT rect;
+  ::GetWindowRect(hwnd, &rect);
+  EXPECT_EQ(rect.right - rect.left, 400);
+  EXPECT_EQ(rect.bottom - rect.top, 200);
+  EXPECT_EQ(Open("\"m.txt\"", true, true), hwnd);
+  EXPECT_EQ(FindNoteWindow("\"m.txt\""), hwnd);
+  EXPECT_EQ(FindNoteWindow("m.txt"), nullptr);
+}
+
+TEST_F(NoteWindowTest, HiddenNotesOpenOnlyWhenForcedAndNoNotesNever) {
+  MakeFolder("p\\f.txt");
+  test::IniSet(At("p\\f.txt.ini"), "Window", "Style", "18");
+  EXPECT_EQ(Open("f.txt", true, false), nullptr);
+  HWND hwnd = Open("f.txt", true, true);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(HwndGetClass(hwnd), kClassFolder);
+  MakeFile("p\\b.doc");
+  EXPECT_EQ(Open("b.doc", true, true), nullptr);
+  EXPECT_EQ(Open("", true, true), nullptr);
+}
+
+}  // namespace
+}  // namespace memo
