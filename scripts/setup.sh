@@ -22,7 +22,7 @@ if [ -n "$missing" ]; then
   echo "setup: installing$missing"
   $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   # shellcheck disable=SC2086
-  $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+  $sudo_cmd env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 fi
 
 # Wine takes its ANSI code page from the locale; Memopane's texts are CP932.
