@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 build=$(cd "$1" && pwd); shift
 wine_prepare "$build/wineprefix"
-"$WINESERVER" -p
+"$WINESERVER" -p 2>/dev/null || true  # one may already run for this prefix
 wine_warm_up
 export MEMOPANE_WINE_SESSION=1
 status=0
