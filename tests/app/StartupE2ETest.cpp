@@ -98,11 +98,32 @@ TEST_F(StartupTest, MainBarHasItsClassStylesAndFirstPlace) {
   EXPECT_EQ(app_.Quit(), 0u);
 }
 
+// True when a lies above b in the z-order.
+bool IsAbove(HWND a, HWND b) {
+  for (HWND h = ::GetWindow(a, GW_HWNDNEXT); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+    if (h == b) return true;
+  }
+  return false;
+}
+
 TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   TempFolder root;
+  ASSERT_TRUE(MakeFolder(root / "page"));
+  ASSERT_TRUE(WriteBytes(root / "page\\memo.txt", "memo"));
+  IniSet(root / "root.ini", "Info", "CurrentPage", "page");
   ASSERT_TRUE(app_.StartWithRoot(root.path()));
   HWND bar = app_.WaitMainBarVisible();
   ASSERT_TRUE(bar);
+  HWND note = app_.WaitWindow("Memopane-Text", "memo.txt");
+  ASSERT_TRUE(note);
+
+  // A window of another program covers the note...
+  HWND cover = ::CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_TRUE(cover);
+  ::SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  PumpFor(200);
+  ASSERT_TRUE(IsAbove(cover, note));
 
   AppDriver second(AppDriver::kLeaveOthers);
   ASSERT_TRUE(second.Start());
@@ -111,6 +132,9 @@ TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   EXPECT_EQ(second.Windows("Memopane-Main").size(), 0u);
   EXPECT_TRUE(app_.Running());
   EXPECT_EQ(app_.Windows("Memopane-Main").size(), 1u);
+  // ...until the second start brings the first copy's windows to the front.
+  EXPECT_TRUE(WaitUntil([&] { return IsAbove(note, cover); }, 3000));
+  ::DestroyWindow(cover);
   EXPECT_EQ(app_.Quit(), 0u);
 }
 
