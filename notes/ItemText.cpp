@@ -48,6 +48,9 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CREATE:
       return OnCreate(hwnd, message, wParam, lParam);
     case WM_CLOSE:
+      // The close saves now; a pending timer would prompt a second time
+      // while the save-failure prompt of this close is still up.
+      ::KillTimer(hwnd, kTimerSave);
       SaveWithFallback(hwnd);
       ::SendMessageA(hwnd, WM_TIMER, kTimerMail, 0);
       break;
@@ -110,6 +113,9 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     ShowError(hwnd, "ItemText init failed", path);
     return -1;
   }
+  // Wine's edit control counts the text it was created with as a change;
+  // only the user's edits may count, or the guard below could not tell.
+  ::SendMessageA(body, EM_SETMODIFY, FALSE, 0);
   shownAltered_ = !read || BodyText(hwnd) != bytes;
   int tabStop = 8;
   ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));

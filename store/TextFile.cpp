@@ -37,6 +37,13 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
   if (path.empty()) return false;
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  // A read-only note stays as it is. A folder is no note file: replacing it
+  // would move the folder aside (Wine's ReplaceFile does) and report success.
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    return false;
+  }
   std::string folder = ParentForCreate(path);
   if (folder.empty()) folder = ".";
   char temp[MAX_PATH] = {};
@@ -55,10 +62,7 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
   }
   bool replaced = false;
   if (written) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-      replaced = false;  // a read-only note stays as it is
-    } else if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
       // Keeps the note's attributes and creation time.
       replaced = ::ReplaceFileA(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                                 nullptr) ||

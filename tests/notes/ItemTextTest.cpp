@@ -1,0 +1,193 @@
+// The text note in the test process: what it saves when it closes, and
+// what it must leave alone because the edit control could not show it.
+#include <windows.h>
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+using namespace std::string_literals;
+
+class ItemTextTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ::OleInitialize(nullptr); }
+  static void TearDownTestSuite() { ::OleUninitialize(); }
+
+  void SetUp() override {
+    ASSERT_TRUE(::SetEnvironmentVariableA("RootPath2", root_.path().c_str()));
+    ASSERT_TRUE(MakeFolder(root_ / "common"));
+    ASSERT_TRUE(MakeFolder(root_ / "page"));
+    IniSet(root_ / "root.ini", "Info", "CurrentPage", "page");
+  }
+  void TearDown() override {
+    for (HWND hwnd : opened_) {
+      if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+    }
+    ::SetEnvironmentVariableA("RootPath2", nullptr);
+  }
+
+  std::string PathOf(const std::string& name) { return Join(root_ / "page", name); }
+
+  // Opens the note as the main bar does, but leaves it hidden: Wine takes
+  // two seconds to hide a shown window when no window manager runs.
+  HWND Open(const std::string& name) {
+    HWND note = ::CreateWindowExA(WS_EX_TOOLWINDOW, "Memopane-Text", name.c_str(),
+                                  WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 400, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                  nullptr);
+    if (note) opened_.push_back(note);
+    PumpFor(20);
+    return note;
+  }
+
+  static HWND Body(HWND note) { return ::GetDlgItem(note, 267); }
+
+  // Closes the note as the user or a page switch does.
+  static void Close(HWND note) {
+    ::SendMessageA(note, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(note));
+  }
+
+  // Types at the end of the text, as the user would.
+  static void Append(HWND note, const std::string& text) {
+    HWND body = Body(note);
+    int end = ::GetWindowTextLengthA(body);
+    ::SendMessageA(body, EM_SETSEL, end, end);
+    ::SendMessageA(body, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+
+  // A visible dialog of this process.
+  static HWND FindOwnDialog() {
+    HWND found = nullptr;
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+          DWORD pid = 0;
+          ::GetWindowThreadProcessId(hwnd, &pid);
+          if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") {
+            return TRUE;
+          }
+          *reinterpret_cast<HWND*>(lParam) = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+  }
+
+  TempFolder root_{"memo-text"};
+  std::vector<HWND> opened_;
+  std::string boxTitle_;
+  std::string boxText_;
+};
+
+// Bytes that do not come back unchanged from the edit control: the text
+// travels as a C string (it ends at the first NUL) and through Unicode
+// (bytes that are no complete CP932 character change on the way).
+struct Unshowable {
+  const char* what;
+  std::string bytes;
+};
+const Unshowable kUnshowable[] = {
+    {"a NUL byte", "abc\0def"s},
+    {"UTF-16 text", "\xFF\xFE" "a\0b\0"s},
+    {"a lead byte without its trail byte", "ab\x81"s},
+    {"a lead byte with an invalid trail byte", "\x81\x20z"s},
+};
+
+TEST_F(ItemTextTest, WhatCouldNotBeShownIsKeptUntilTheUserEdits) {
+  int n = 0;
+  for (const Unshowable& c : kUnshowable) {
+    SCOPED_TRACE(c.what);
+    std::string name = "unshown" + std::to_string(n++) + ".txt";
+    ASSERT_TRUE(WriteBytes(PathOf(name), c.bytes));
+    HWND note = Open(name);
+    ASSERT_TRUE(note);
+    std::string shown = WindowText(Body(note));
+    ASSERT_NE(shown, c.bytes);
+    Close(note);
+    EXPECT_EQ(ReadBytes(PathOf(name)), c.bytes) << "closed without an edit";
+
+    // An edit means the user has seen and accepted what the note shows.
+    note = Open(name);
+    ASSERT_TRUE(note);
+    Append(note, "!");
+    Close(note);
+    EXPECT_EQ(ReadBytes(PathOf(name)), shown + "!");
+  }
+}
+
+TEST_F(ItemTextTest, AFileThatCouldNotBeReadIsNotEmptied) {
+  ASSERT_TRUE(WriteBytes(PathOf("locked.txt"), "precious"));
+  HANDLE lock = ::CreateFileA(PathOf("locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  HWND note = Open("locked.txt");
+  ::CloseHandle(lock);
+  ASSERT_TRUE(note);
+  EXPECT_EQ(WindowText(Body(note)), "");
+  Close(note);
+  EXPECT_EQ(ReadBytes(PathOf("locked.txt")), "precious");
+}
+
+TEST_F(ItemTextTest, TextTheControlShowsAsIsIsSavedAsIs) {
+  // CR LF, a lone LF, tabs, double-byte characters whose trail byte is a
+  // backslash ("表" is 0x95 0x5C), and bytes without a Unicode character.
+  const std::string bytes = "表示\r\n\tタブ\nlf\r\n\x80\xA0\xFD"s;
+  ASSERT_TRUE(WriteBytes(PathOf("plain.txt"), bytes));
+  HWND note = Open("plain.txt");
+  ASSERT_TRUE(note);
+  EXPECT_EQ(WindowText(Body(note)), bytes);
+  Append(note, "表");
+  Close(note);
+  EXPECT_EQ(ReadBytes(PathOf("plain.txt")), bytes + "表");
+}
+
+TEST_F(ItemTextTest, AnEmptiedNoteIsSavedAsAnEmptyFile) {
+  ASSERT_TRUE(WriteBytes(PathOf("empty.txt"), "to be removed\r\n"));
+  HWND note = Open("empty.txt");
+  ASSERT_TRUE(note);
+  ::SendMessageA(Body(note), EM_SETSEL, 0, -1);
+  ::SendMessageA(Body(note), WM_CLEAR, 0, 0);
+  Close(note);
+  EXPECT_EQ(ReadBytes(PathOf("empty.txt")), "");
+  // The save replaced the file: no temporary file is left beside it.
+  EXPECT_EQ(ListNames(root_ / "page"), (std::vector<std::string>{"empty.txt", "empty.txt.ini"}));
+}
+
+TEST_F(ItemTextTest, AMissingFileOrAFolderIsNoTextNote) {
+  ASSERT_TRUE(MakeFolder(PathOf("folder.txt")));
+  for (const char* name : {"missing.txt", "folder.txt"}) {
+    SCOPED_TRACE(name);
+    // The refusal comes as a message box; answer it from a second thread.
+    std::thread answer([&] {
+      HWND box = nullptr;
+      for (int i = 0; i < 500 && !box; ++i) {
+        ::Sleep(20);
+        box = FindOwnDialog();
+      }
+      if (box) {
+        DialogInfo info = ReadDialog(box);
+        boxTitle_ = info.title;
+        boxText_ = info.text;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+    });
+    HWND note = Open(name);
+    answer.join();
+    EXPECT_EQ(note, nullptr);
+    EXPECT_EQ(boxTitle_, "Memopane");
+    EXPECT_EQ(boxText_, "ItemText init failed\r\n\r\n" + PathOf(name));
+  }
+  EXPECT_FALSE(FileExists(PathOf("missing.txt")));
+}
+
+}  // namespace
+}  // namespace memo::test
