@@ -111,14 +111,15 @@ void RunMainMenuCommand(HWND bar, UINT id, const std::vector<WIN32_FIND_DATAA>& 
   ::SendMessageA(bar, WM_COMMAND, id, 0);
 }
 
-void ShowMainMenu(HWND bar, int x, int y) {
-  bool hasPage = !HwndGetText(bar).empty();
-  std::vector<std::string> notes;
-  if (hasPage) notes = NoteList();
-  std::vector<WIN32_FIND_DATAA> listing = SortedRootListing();
+UniqueMenu BuildMainMenu(bool hasPage, MainMenuSources* sources) {
+  sources->noteList.clear();
+  if (hasPage) sources->noteList = NoteList();
+  sources->rootListing = SortedRootListing();
+  const std::vector<std::string>& notes = sources->noteList;
+  const std::vector<WIN32_FIND_DATAA>& listing = sources->rootListing;
 
   UniqueMenu menu(::CreatePopupMenu());
-  if (!menu) return;
+  if (!menu) return menu;
   AppendPopup(menu.get(), BuildNewMenu(hasPage), "新規作成(&N)", true);
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   AppendPopup(menu.get(), BuildNotesMenu(notes), "表示する付箋(&H)", !notes.empty());
@@ -131,10 +132,16 @@ void ShowMainMenu(HWND bar, int x, int y) {
   AppendPopup(menu.get(), BuildHelpMenu(), "ヘルプ(&H)", true);
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu.get(), MF_STRING, kCmdClose, "Memopaneの終了(&X)");
+  return menu;
+}
 
+void ShowMainMenu(HWND bar, int x, int y) {
+  MainMenuSources sources;
+  UniqueMenu menu = BuildMainMenu(!HwndGetText(bar).empty(), &sources);
+  if (!menu) return;
   UINT id = static_cast<UINT>(
       ::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, bar, nullptr));
-  RunMainMenuCommand(bar, id, listing, notes);
+  RunMainMenuCommand(bar, id, sources.rootListing, sources.noteList);
 }
 
 }  // namespace memo

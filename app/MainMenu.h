@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "store/Handles.h"
+
 namespace memo {
 
 // Menu ids of the two generated sub-menus.
@@ -16,6 +18,18 @@ constexpr UINT kNoteItemBase = 0x5000;  // + index in the note list
 // Shows the menu at the screen point, owned by the bar, and carries out the
 // chosen item.
 void ShowMainMenu(HWND bar, int x, int y);
+
+// What a menu was built from: the ids of its generated items are indices
+// into these lists, so the chosen id is carried out against the same lists
+// even if the disk changed while the menu was open.
+struct MainMenuSources {
+  std::vector<WIN32_FIND_DATAA> rootListing;  // SortedRootListing()
+  std::vector<std::string> noteList;          // NoteList(), empty without a page
+};
+
+// Builds the menu from the store as it is now. hasPage: the main bar shows
+// a current page (its window text is not empty).
+UniqueMenu BuildMainMenu(bool hasPage, MainMenuSources* sources);
 
 // The root folder's entries sorted by name without regard to case, as the
 // "pages to show" sub-menu numbers them.

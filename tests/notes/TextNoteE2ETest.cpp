@@ -1,0 +1,381 @@
+// Text notes in the real program: created from the main menu, typed into
+// with key messages, saved 10 seconds after the last key and on closing,
+// the save-failure prompt, mail drafts, and hiding and deleting through the
+// delete button's menu.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/Keys.h"
+#include "tests/support/Menus.h"
+#include "tests/support/NoteSession.h"
+#include "tests/support/ReadOnly.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+using namespace std::string_literals;
+
+// Started as the system's mail program (see MailProgram below), this test
+// program copies the draft it was handed and ends before any test runs.
+const bool kStartedAsMailProgram = [] {
+  int argc = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  if (argv && argc == 4 && lstrcmpW(argv[1], L"--catch-mail") == 0) {
+    ::CopyFileW(argv[3], argv[2], FALSE);
+    ::ExitProcess(0);
+  }
+  ::LocalFree(argv);
+  return false;
+}();
+
+constexpr char kNewTextName[] = "新しいテキスト1.txt";
+constexpr char kSavePrompt[] = "保存に失敗しました\r\n\r\n名前を付けて保存しますか？";
+
+// "日本語" in CP932, spelled out so that the check does not depend on how
+// this file's literals are compiled.
+const std::string kNihongo = "\x93\xFA\x96\x7B\x8C\xEA";
+
+// A file time far in the past, to see whether a save touched the file.
+void MakeOld(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SYSTEMTIME st{2001, 1, 0, 1, 0, 0, 0, 0};
+  FILETIME ft;
+  ::SystemTimeToFileTime(&st, &ft);
+  ::SetFileTime(file, nullptr, nullptr, &ft);
+  ::CloseHandle(file);
+}
+
+bool IsOld(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  SYSTEMTIME st;
+  ::FileTimeToSystemTime(&data.ftLastWriteTime, &st);
+  return st.wYear == 2001;
+}
+
+// Puts the caret at the end of the text, as a click there would.
+void CaretToEnd(HWND body) {
+  auto end = static_cast<WPARAM>(WindowText(body).size());
+  ::SendMessageA(body, EM_SETSEL, end, end);
+}
+
+// The visible dialogs of the program with this title.
+size_t DialogsTitled(AppDriver& app, const std::string& title) {
+  return app.Windows("#32770", title.c_str(), true).size();
+}
+
+TEST(TextNoteTest, NewNoteFromTheMenuSavesWhatWasTypedWhenItCloses) {
+  NoteSession session;
+  ASSERT_TRUE(session.Start());
+  HWND menu = session.OpenMainMenu();
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'n');  // 新規作成(&N)
+  menu = WaitPopupMenu(session.app().pid(), 2);
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 't');  // テキスト付箋(&T)
+  HWND note = session.WaitNote(kNewTextName);
+  ASSERT_TRUE(note);
+  EXPECT_EQ(ReadBytes(session.NotePath(kNewTextName)), "") << "created empty";
+  HWND body = NoteSession::Body(note);
+  ASSERT_TRUE(body);
+
+  ASSERT_TRUE(PostTyping(body, "memo 1\n"));
+  ASSERT_EQ(WaitBodyText(body, "memo 1\r\n"), "memo 1\r\n");
+  InsertText(body, kNihongo);
+  ASSERT_TRUE(PostTyping(body, "\n\tEnd."));
+  const std::string expected = "memo 1\r\n" + kNihongo + "\r\n\tEnd.";
+  ASSERT_EQ(WaitBodyText(body, expected), expected);
+
+  // Well within the 10 seconds: only the close can have saved it.
+  ASSERT_TRUE(NoteSession::CloseNote(note));
+  EXPECT_EQ(ReadBytes(session.NotePath(kNewTextName)), expected);
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+TEST(TextNoteTest, SavedTenSecondsAfterTheLastKeyAndPromptedWhenSavingFails) {
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("a.txt"), "old"));
+  ASSERT_TRUE(WriteBytes(session.NotePath("b.txt"), "keep"));
+  ASSERT_TRUE(MakeReadOnly(session.NotePath("b.txt")));
+  ASSERT_TRUE(session.Start());
+  HWND a = session.WaitNote("a.txt");
+  HWND b = session.WaitNote("b.txt");
+  ASSERT_TRUE(a && b);
+  HWND aBody = NoteSession::Body(a);
+  HWND bBody = NoteSession::Body(b);
+
+  CaretToEnd(aBody);
+  ASSERT_TRUE(PostTyping(aBody, " one"));
+  ASSERT_EQ(WaitBodyText(aBody, "old one"), "old one");
+  PumpFor(5000);
+  // The second burst restarts the countdown.
+  ASSERT_TRUE(PostTyping(aBody, " two"));
+  ASSERT_EQ(WaitBodyText(aBody, "old one two"), "old one two");
+  DWORD lastKey = ::GetTickCount();
+
+  // The read-only note: typed, then closed at once.
+  CaretToEnd(bBody);
+  ASSERT_TRUE(PostTyping(bBody, "!"));
+  ASSERT_EQ(WaitBodyText(bBody, "keep!"), "keep!");
+  ::PostMessageA(b, WM_CLOSE, 0, 0);
+  const std::string bPath = session.NotePath("b.txt");
+  auto prompt = session.app().WaitDialog(kDefaultWaitMs, bPath.c_str());
+  ASSERT_TRUE(prompt) << "no save-failure prompt titled with the note path";
+  EXPECT_EQ(prompt->text, kSavePrompt);
+  EXPECT_TRUE(prompt->errorIcon);
+  EXPECT_EQ(prompt->owner, b);
+  std::vector<int> ids;
+  for (const auto& button : prompt->buttons) ids.push_back(button.first);
+  EXPECT_EQ(ids, (std::vector<int>{IDYES, IDNO}));
+
+  // Ten seconds after the first burst the file is still untouched.
+  PumpFor(6000 - (::GetTickCount() - lastKey));
+  EXPECT_EQ(ReadBytes(session.NotePath("a.txt")), "old");
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(session.NotePath("a.txt")) == "old one two"; }, 8000));
+  DWORD delay = ::GetTickCount() - lastKey;
+  EXPECT_GE(delay, 9500u);
+  EXPECT_LE(delay, 12000u);
+
+  // b's own countdown ran out while its prompt was up: still one prompt.
+  PumpFor(500);
+  EXPECT_EQ(DialogsTitled(session.app(), bPath), 1u);
+  ASSERT_TRUE(session.app().Answer(*prompt, IDNO));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(b); }));
+  EXPECT_EQ(ReadBytes(bPath), "keep");
+  EXPECT_TRUE(IsReadOnly(bPath));
+  EXPECT_EQ(DialogsTitled(session.app(), bPath), 0u);
+  ClearReadOnly(bPath);
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+TEST(TextNoteTest, LeavingThePageRewritesShownTextAndSparesWhatCouldNotBeShown) {
+  NoteSession session;
+  // CR LF, a tab, and "表" whose trail byte is a backslash.
+  const std::string plain = "行1\r\n\tタブ\r\n表";
+  const std::string withNul = "abc\0def"s;
+  ASSERT_TRUE(WriteBytes(session.NotePath("plain.txt"), plain));
+  ASSERT_TRUE(WriteBytes(session.NotePath("zero.txt"), withNul));
+  MakeOld(session.NotePath("plain.txt"));
+  MakeOld(session.NotePath("zero.txt"));
+  ASSERT_TRUE(session.Start());
+  HWND plainNote = session.WaitNote("plain.txt");
+  HWND zeroNote = session.WaitNote("zero.txt");
+  ASSERT_TRUE(plainNote && zeroNote);
+  EXPECT_EQ(WindowText(NoteSession::Body(plainNote)), plain);
+  EXPECT_EQ(WindowText(NoteSession::Body(zeroNote)), "abc");
+
+  ASSERT_TRUE(session.SwitchPage("other"));
+  EXPECT_FALSE(::IsWindow(plainNote));
+  EXPECT_FALSE(::IsWindow(zeroNote));
+  EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "plain.txt")), plain);
+  EXPECT_FALSE(IsOld(Join(session.PageFolder("page"), "plain.txt"))) << "closing rewrites the file";
+  EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "zero.txt")), withNul);
+  EXPECT_TRUE(IsOld(Join(session.PageFolder("page"), "zero.txt"))) << "not even rewritten";
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+// Makes this test program the mail program for ".eml" files, for its scope;
+// the drafts it is handed are copied to caught().
+class MailProgram {
+ public:
+  // The classes root, as the shell reads it: Wine does not merge the user's
+  // own classes into it.
+  MailProgram() {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\""s + self + "\" --catch-mail \"" + caught() + "\" \"%1\"";
+    SetDefault(".eml", "MemopaneTest.Mail");
+    SetDefault("MemopaneTest.Mail\\shell\\open\\command", command);
+  }
+  ~MailProgram() {
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, ".eml");
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "MemopaneTest.Mail");
+  }
+  MailProgram(const MailProgram&) = delete;
+  MailProgram& operator=(const MailProgram&) = delete;
+
+  std::string caught() const { return folder_ / "caught.eml"; }
+
+  // The draft handed to the mail program, once it arrives.
+  std::optional<std::string> WaitCaught() {
+    WaitUntil([&] { return FileExists(caught()); }, 15000);
+    PumpFor(200);
+    auto bytes = ReadBytes(caught());
+    ::DeleteFileA(caught().c_str());
+    return bytes;
+  }
+
+ private:
+  static void SetDefault(const std::string& key, const std::string& value) {
+    HKEY hkey;
+    if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hkey,
+                          nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    ::RegSetValueExA(hkey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+    ::RegCloseKey(hkey);
+  }
+
+  TempFolder folder_{"memo-mail"};
+};
+
+TEST(TextNoteTest, MailDraftHoldsTheThreeHeaderLinesAndTheText) {
+  MailProgram mailProgram;
+  NoteSession session;
+  const std::string text = kNihongo + "\r\nline 2";
+  ASSERT_TRUE(WriteBytes(session.NotePath("memo.txt"), text));
+  ASSERT_TRUE(WriteBytes(session.NotePath("\"shared.txt\""), "in common"));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("memo.txt");
+  HWND shared = session.WaitNote("\"shared.txt\"");
+  ASSERT_TRUE(note && shared);
+
+  ::PostMessageA(note, WM_COMMAND, 278, 0);
+  EXPECT_EQ(mailProgram.WaitCaught(), "Subject: memo.txt\r\nX-Unsent: 1\r\n\r\n" + text);
+  const std::string draft = Join(TempDir(), "memo.txt.eml");
+  EXPECT_TRUE(FileExists(draft)) << "kept until the mail program has had time to read it";
+
+  // A note of common is named without its quotes.
+  ::PostMessageA(shared, WM_COMMAND, 278, 0);
+  EXPECT_EQ(mailProgram.WaitCaught(), "Subject: shared.txt\r\nX-Unsent: 1\r\n\r\nin common");
+
+  // Closing the note removes the drafts it handed over.
+  ASSERT_TRUE(NoteSession::CloseNote(note));
+  EXPECT_FALSE(FileExists(draft));
+  ASSERT_TRUE(NoteSession::CloseNote(shared));
+  EXPECT_FALSE(FileExists(Join(TempDir(), "shared.txt.eml")));
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+TEST(TextNoteTest, MailDraftWhoseNameWouldNotFitIsNotWritten) {
+  MailProgram mailProgram;
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("memo.txt"), "text"));
+  // A temporary folder so deep that it cannot hold "memo.txt.eml".
+  TempFolder deep("memo-deep");
+  std::string tmp = deep.path();
+  while (tmp.size() < 250) tmp += "\\d" + std::string(std::min<size_t>(40, 250 - tmp.size()), 'd');
+  ASSERT_TRUE(MakeFolder(tmp));
+  ASSERT_GT(tmp.size() + 1 + std::string("memo.txt.eml").size(), 259u);
+  char saved[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
+  ::SetEnvironmentVariableA("TMP", tmp.c_str());
+  bool started = session.Start();
+  ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
+  ASSERT_TRUE(started);
+  HWND note = session.WaitNote("memo.txt");
+  ASSERT_TRUE(note);
+
+  ::PostMessageA(note, WM_COMMAND, 278, 0);
+  PumpFor(2000);
+  EXPECT_EQ(ListNames(tmp), std::vector<std::string>{});
+  EXPECT_FALSE(FileExists(mailProgram.caught())) << "nothing handed to the mail program";
+  // Nor anywhere else: not beside the program's working folder.
+  EXPECT_FALSE(FileExists(Join(TempDir(), ".eml")));
+  EXPECT_FALSE(FileExists(Join(TempDir(), "memo.txt.eml")));
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+TEST(TextNoteTest, HiddenNoteStaysClosedAcrossPagesUntilShownFromTheMenu) {
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("hide.txt"), "h"));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("hide.txt");
+  ASSERT_TRUE(note);
+
+  ::PostMessageA(note, WM_COMMAND, 265, 0);  // the "X" caption button
+  HWND menu = WaitPopupMenu(session.app().pid());
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'h');  // 非表示(&H)
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(note); }));
+  const std::string ini = session.NotePath("hide.txt") + ".ini";
+  EXPECT_EQ(std::stoi(IniGet(ini, "Window", "Style", "0")) & 0x10, 0x10);
+
+  ASSERT_TRUE(session.SwitchPage("other"));
+  ASSERT_TRUE(session.SwitchPage("page"));
+  PumpFor(500);
+  EXPECT_FALSE(session.app().FindWindowOf(kTextClass, "hide.txt")) << "a hidden note opened with its page";
+
+  menu = session.OpenMainMenu();
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'h');  // 表示する付箋(&H): its first item is selected
+  ASSERT_TRUE(WaitPopupMenu(session.app().pid(), 2));
+  MenuPostKey(menu, VK_RETURN);
+  note = session.WaitNote("hide.txt");
+  ASSERT_TRUE(note) << "not shown from the menu";
+  EXPECT_EQ(::GetWindowLongA(note, GWL_STYLE) & 0x10, 0);
+
+  // From now on it opens with its page again.
+  ASSERT_TRUE(session.SwitchPage("other"));
+  EXPECT_EQ(std::stoi(IniGet(ini, "Window", "Style", "16")) & 0x10, 0);
+  ASSERT_TRUE(session.SwitchPage("page"));
+  EXPECT_TRUE(session.WaitNote("hide.txt"));
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+// The copy of a deleted file in the host's trash, found through the record
+// that names its original place; the record and the copy are removed.
+std::optional<std::string> TakeFromTrash(const std::string& rootFolder) {
+  char home[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("WINEHOMEDIR", home, MAX_PATH);  // "\??\Z:\root"
+  std::string trash = home;
+  if (trash.compare(0, 4, "\\??\\") == 0) trash = trash.substr(4);
+  if (trash.empty()) return std::nullopt;
+  trash += "\\.local\\share\\Trash";
+  std::string rootName = rootFolder.substr(rootFolder.find_last_of('\\') + 1);
+  for (const std::string& record : ListNames(Join(trash, "info"))) {
+    std::string infoPath = Join(Join(trash, "info"), record);
+    auto info = ReadBytes(infoPath);
+    if (!info || info->find("/" + rootName + "/") == std::string::npos) continue;
+    std::string stored = Join(Join(trash, "files"), record.substr(0, record.size() - strlen(".trashinfo")));
+    auto bytes = ReadBytes(stored);
+    ::DeleteFileA(stored.c_str());
+    ::DeleteFileA(infoPath.c_str());
+    return bytes;
+  }
+  return std::nullopt;
+}
+
+TEST(TextNoteTest, DeleteSendsTheFileToTheTrashAndRemovesItsSettings) {
+  NoteSession session;
+  const std::string path = session.NotePath("gone.txt");
+  ASSERT_TRUE(WriteBytes(path, "to the trash"));
+  IniSet(path + ".ini", "Window", "Style", "2");
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("gone.txt");
+  ASSERT_TRUE(note);
+  // An edit whose save is still pending must not bring the file back.
+  ASSERT_TRUE(PostTyping(NoteSession::Body(note), "x"));
+  ASSERT_EQ(WaitBodyText(NoteSession::Body(note), "xto the trash"), "xto the trash");
+
+  ::PostMessageA(note, WM_COMMAND, 265, 0);
+  HWND menu = WaitPopupMenu(session.app().pid());
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'd');  // 削除(&D)
+  auto confirm = session.app().WaitDialog();
+  ASSERT_TRUE(confirm) << "the shell asks before it moves a file to the trash";
+  ASSERT_TRUE(session.app().Answer(*confirm, IDYES));
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(note); }));
+  PumpFor(500);
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_FALSE(FileExists(path + ".ini")) << "the settings file is deleted for good";
+  EXPECT_EQ(TakeFromTrash(session.root()), "to the trash");
+  EXPECT_EQ(session.app().Quit(), 0u);
+  EXPECT_FALSE(FileExists(path)) << "recreated by a late save";
+}
+
+}  // namespace
+}  // namespace memo::test
