@@ -71,7 +71,11 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
       replaced = ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     }
   }
-  if (!replaced) ::DeleteFileA(temp);
+  // A replace that failed half way may have taken the note file away; the
+  // temporary file is then the only copy of the text and must stay.
+  bool noteFileGone = attributes != INVALID_FILE_ATTRIBUTES &&
+                      ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+  if (!replaced && !(written && noteFileGone)) ::DeleteFileA(temp);
   return replaced;
 }
 
