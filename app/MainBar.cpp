@@ -338,11 +338,15 @@ bool MainBar::OnSetText(HWND hwnd, const std::string& text) {
       if (IsFolder(oldFolder) && !PathExists(newFolder)) {
         BroadcastRefresh(1);
         bool renamed = ShellRename(hwnd, oldFolder, newFolder);
+        // The new name is current before the windows rebuild: a folder note
+        // finds its folder through the current page.
+        if (renamed) {
+          std::string rootIni = RootIniPath();
+          IniWriteString(rootIni, kSectionInfo, kKeyCurrentPage, text.c_str());
+          IniFlush(rootIni);
+        }
         BroadcastRefresh(0);
         if (!renamed) return false;
-        std::string rootIni = RootIniPath();
-        IniWriteString(rootIni, kSectionInfo, kKeyCurrentPage, text.c_str());
-        IniFlush(rootIni);
         ::InvalidateRect(hwnd, nullptr, TRUE);
         return true;
       }

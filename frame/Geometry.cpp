@@ -1,25 +1,40 @@
 // Rectangle rules of the window framework.
 #include "frame/Geometry.h"
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace memo {
+namespace {
+
+LONG Saturated(long long value) {
+  if (value > LONG_MAX) return LONG_MAX;
+  if (value < LONG_MIN) return LONG_MIN;
+  return static_cast<LONG>(value);
+}
+
+}  // namespace
+
+RECT SavedWindowRect(int x, int y, int cx, int cy) {
+  return RECT{x, y, Saturated(static_cast<long long>(x) + cx), Saturated(static_cast<long long>(y) + cy)};
+}
 
 RECT ClampWindowRect(RECT rect, const RECT& workArea) {
   if (rect.left > rect.right) std::swap(rect.left, rect.right);
   if (rect.top > rect.bottom) std::swap(rect.top, rect.bottom);
+  // Sizes in 64 bits: a rectangle from a settings file may span more than
+  // the range of a coordinate.
+  long long width = static_cast<long long>(rect.right) - rect.left;
+  long long height = static_cast<long long>(rect.bottom) - rect.top;
   // A negative coordinate moves the window onto the screen; shrinking it
   // instead would lose its size a little more at every start.
-  if (rect.left < 0) {
-    rect.right -= rect.left;
-    rect.left = 0;
-  }
-  if (rect.top < 0) {
-    rect.bottom -= rect.top;
-    rect.top = 0;
-  }
-  if (Width(rect) > Width(workArea)) rect.right = rect.left + Width(workArea);
-  if (Height(rect) > Height(workArea)) rect.bottom = rect.top + Height(workArea);
+  if (rect.left < 0) rect.left = 0;
+  if (rect.top < 0) rect.top = 0;
+  width = std::min<long long>(width, Width(workArea));
+  height = std::min<long long>(height, Height(workArea));
+  rect.right = Saturated(rect.left + width);
+  rect.bottom = Saturated(rect.top + height);
   return rect;
 }
 

@@ -5,6 +5,10 @@
 
 namespace memo {
 
+// The rectangle of saved X, Y, CX, CY: right = X + CX and bottom = Y + CY,
+// kept inside the range of a coordinate (the values come from a text file).
+RECT SavedWindowRect(int x, int y, int cx, int cy);
+
 // A saved window rectangle made usable: reversed sides put in order, moved
 // so that left and top are not negative (keeping the size), and cut to the
 // work area's width and height.

@@ -1,6 +1,7 @@
 // The behaviour shared by the main bar and every note.
 #include "frame/TopLevelWindow.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -16,6 +17,7 @@
 #include "frame/Minimize.h"
 #include "frame/PropertySheet.h"
 #include "frame/ThreadWindows.h"
+#include "frame/Tooltip.h"
 #include "store/DataTransfer.h"
 #include "store/Handles.h"
 #include "store/Paths.h"
@@ -116,6 +118,21 @@ void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
   point->x += 10;
   point->y += 10;
+}
+
+// The shared tooltip keeps the tool of every caption button until it is
+// told otherwise; without this, each page switch would leave the tools of
+// the closed notes behind in it for good.
+void ForgetTooltipsOfChildren(HWND hwnd) {
+  HWND tooltip = SharedTooltip();
+  if (!tooltip) return;
+  for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    TTTOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.hwnd = hwnd;
+    info.uId = reinterpret_cast<UINT_PTR>(child);
+    ::SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  }
 }
 
 }  // namespace
@@ -238,7 +255,7 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
   int cy = IniReadInt(file, kSectionWindow, kKeyCY, Height(current));
   RECT workArea{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-  RECT placed = ClampWindowRect(RECT{x, y, x + cx, y + cy}, workArea);
+  RECT placed = ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea);
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   if (::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) flags |= SWP_NOSIZE;  // the main bar keeps its size
   ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
@@ -252,6 +269,7 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
 
 void TopLevelWindow::OnDestroy(HWND hwnd) {
   RevokeDropTarget();
+  ForgetTooltipsOfChildren(hwnd);
   ::KillTimer(hwnd, kTimerMinimize);
   ::RemovePropA(hwnd, kPropMinimizeCounter);
   if (!HwndGetText(hwnd).empty()) SaveWindowSettings(hwnd);

@@ -66,10 +66,13 @@ std::vector<std::string> FilesFromDropFiles(const unsigned char* data, size_t si
       if (end + 1 >= size || end == at) break;  // unterminated, or the final empty string
       std::wstring wide((end - at) / 2, L'\0');
       std::memcpy(&wide[0], data + at, end - at);
+      // A path the code page cannot hold is skipped: a stand-in character
+      // (best fit "e" for "é", or "?") would name another file.
       char path[kMaxPathBytes] = {};
-      int n = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), path,
-                                    sizeof(path) - 1, nullptr, nullptr);
-      if (n > 0) files.emplace_back(path, static_cast<size_t>(n));
+      BOOL lossy = FALSE;
+      int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), static_cast<int>(wide.size()),
+                                    path, sizeof(path) - 1, nullptr, &lossy);
+      if (n > 0 && !lossy) files.emplace_back(path, static_cast<size_t>(n));
       at = end + 2;
     }
   } else {

@@ -20,7 +20,8 @@ using IdlBytes = std::vector<unsigned char>;  // an item id list without its ter
 std::vector<IdlBytes> AbsoluteIdlsFromCida(const unsigned char* data, size_t size);
 
 // CF_HDROP (DROPFILES, ANSI or wide): the paths in the system code page.
-// Paths that would not fit 260 bytes are skipped.
+// Paths that would not fit 260 bytes, and wide paths that the code page
+// cannot hold exactly, are skipped.
 std::vector<std::string> FilesFromDropFiles(const unsigned char* data, size_t size);
 
 // A copy in COM task memory with the two-byte terminator appended.

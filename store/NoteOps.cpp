@@ -73,7 +73,11 @@ bool MoveNote(HWND owner, const std::string& oldName, const std::string& newName
   // A note whose settings path would not fit cannot follow its settings.
   if (newIni.empty()) return false;
   if (!ShellMove(owner, oldPath, newPath)) return false;
-  if (!oldIni.empty()) ::MoveFileA(oldIni.c_str(), newIni.c_str());
+  // A settings file left at the new path by a note that is gone would
+  // otherwise stay, and the moved note would wake up with its settings.
+  if (!oldIni.empty() && PathExists(oldIni)) {
+    ::MoveFileExA(oldIni.c_str(), newIni.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
   return true;
 }
 

@@ -3,6 +3,8 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -141,6 +143,114 @@ DialogInfo ReadDialog(HWND dialog) {
   return info;
 }
 
+LRESULT SetText(HWND hwnd, const std::string& text, DWORD ms) {
+  DWORD_PTR result = FALSE;
+  if (!::SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                             ms, &result)) {
+    return FALSE;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+struct AsyncSetText::State {
+  HWND hwnd;
+  std::string text;
+  volatile LONG done = 0;
+  LRESULT result = 0;
+};
+
+AsyncSetText::AsyncSetText(HWND hwnd, std::string text) : state_(std::make_shared<State>()) {
+  state_->hwnd = hwnd;
+  state_->text = std::move(text);
+  auto* held = new std::shared_ptr<State>(state_);
+  thread_ = ::CreateThread(
+      nullptr, 0,
+      [](LPVOID param) -> DWORD {
+        std::unique_ptr<std::shared_ptr<State>> state(static_cast<std::shared_ptr<State>*>(param));
+        State& s = **state;
+        DWORD_PTR result = FALSE;
+        if (::SendMessageTimeoutA(s.hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.text.c_str()),
+                                  SMTO_NORMAL, 60000, &result)) {
+          s.result = static_cast<LRESULT>(result);
+        }
+        ::InterlockedExchange(&s.done, 1);
+        return 0;
+      },
+      held, 0, nullptr);
+  if (!thread_) {
+    delete held;
+    state_->done = 1;
+  }
+}
+
+AsyncSetText::~AsyncSetText() {
+  if (!thread_) return;
+  ::WaitForSingleObject(thread_, 65000);
+  ::CloseHandle(thread_);
+}
+
+bool AsyncSetText::Done() const { return ::InterlockedCompareExchange(&state_->done, 0, 0) != 0; }
+
+std::optional<LRESULT> AsyncSetText::Wait(DWORD ms) {
+  if (!WaitUntil([&] { return Done(); }, ms)) return std::nullopt;
+  return state_->result;
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> items;
+  DWORD_PTR count = 0;
+  if (!::SendMessageTimeoutA(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count)) return items;
+  for (DWORD_PTR i = 0; i < count && static_cast<LRESULT>(count) != CB_ERR; ++i) {
+    char buffer[1024] = {};
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    if (length >= sizeof(buffer)) {
+      items.emplace_back("<too long>");
+      continue;
+    }
+    ::SendMessageTimeoutA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                          5000, nullptr);
+    items.emplace_back(buffer);
+  }
+  return items;
+}
+
+int ComboSelection(HWND combo) {
+  DWORD_PTR selected = static_cast<DWORD_PTR>(CB_ERR);
+  ::SendMessageTimeoutA(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selected);
+  return static_cast<int>(static_cast<LRESULT>(selected));
+}
+
+void MouseMoveTo(int x, int y) {
+  // Absolute coordinates run from 0 to 65535 over the primary screen.
+  int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(x) * 65536 + w / 2) / w);
+  input.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65536 + h / 2) / h);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &input, sizeof(input));
+}
+
+void MouseLeft(bool down) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  ::SendInput(1, &input, sizeof(input));
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+UnmanagedWindowsScope::UnmanagedWindowsScope(const char* program)
+    : key_(std::string("Software\\Wine\\AppDefaults\\") + program + "\\X11 Driver") {
+  if (!RunningUnderWine()) return;
+  guard_.emplace(key_.c_str(), "Managed");
+  RegSet(key_.c_str(), "Managed", "N");
+}
+
 AppDriver::AppDriver(Others others) {
   if (others == kEndOthers) KillStrayCopies();
 }
@@ -248,6 +358,26 @@ bool AppDriver::Answer(const DialogInfo& dialog, int buttonId) {
   HWND button = ::GetDlgItem(dialog.hwnd, buttonId);
   return ::PostMessageA(dialog.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                         reinterpret_cast<LPARAM>(button)) != FALSE;
+}
+
+bool AppDriver::NoDialogFor(DWORD ms) {
+  return !WaitUntil([&] { return !Windows("#32770", nullptr, true).empty(); }, ms);
+}
+
+std::vector<HWND> AppDriver::NoteWindows() const {
+  std::vector<HWND> notes;
+  for (const char* cls : {"Memopane-Text", "Memopane-Folder", "Memopane-Browser", "Memopane-Calender",
+                          "Memopane-Image"}) {
+    for (HWND hwnd : Windows(cls)) notes.push_back(hwnd);
+  }
+  return notes;
+}
+
+std::vector<std::string> AppDriver::NoteTitles() const {
+  std::vector<std::string> titles;
+  for (HWND hwnd : NoteWindows()) titles.push_back(WindowText(hwnd));
+  std::sort(titles.begin(), titles.end());
+  return titles;
 }
 
 DWORD AppDriver::WaitExit(DWORD ms) {

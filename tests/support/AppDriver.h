@@ -16,10 +16,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/support/TestFiles.h"
 
 namespace memo::test {
 
@@ -55,6 +58,59 @@ struct DialogInfo {
 // Reads a dialog ("#32770") window: title, static texts and buttons.
 DialogInfo ReadDialog(HWND dialog);
 
+// WM_SETTEXT to a window of any process; its result (TRUE when the text
+// changed), or FALSE when the window did not answer within ms.
+LRESULT SetText(HWND hwnd, const std::string& text, DWORD ms = kDefaultWaitMs);
+
+// Sends WM_SETTEXT from a worker thread, for a text change whose handling
+// shows a box or a shell dialog that the test answers meanwhile (the message
+// cannot be posted: it carries a pointer). The destructor waits for the send,
+// which gives up after 60 seconds.
+class AsyncSetText {
+ public:
+  AsyncSetText(HWND hwnd, std::string text);
+  ~AsyncSetText();
+  AsyncSetText(const AsyncSetText&) = delete;
+  AsyncSetText& operator=(const AsyncSetText&) = delete;
+
+  bool Done() const;
+  // The handler's result once done; nullopt when it is still running after ms.
+  std::optional<LRESULT> Wait(DWORD ms = kDefaultWaitMs);
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+  HANDLE thread_ = nullptr;
+};
+
+// The items of a combo box of any process, in list order, and the selection.
+std::vector<std::string> ComboItems(HWND combo);
+int ComboSelection(HWND combo);
+
+// Real input through the system's input queue: moves the cursor, presses or
+// releases the left button (at the current position).
+void MouseMoveTo(int x, int y);
+void MouseLeft(bool down);
+
+// Under Wine with no window manager (Xvfb), hiding a "managed" X window (a
+// note has a sizing frame; a window shown active counts too) waits two
+// seconds for a window manager that never answers, so every closed note
+// would cost two seconds. For its scope this sets Wine's X11 driver option
+// Managed=N for one program, read when that program starts: its windows are
+// then unmanaged and close at once. Does nothing on Windows.
+class UnmanagedWindowsScope {
+ public:
+  explicit UnmanagedWindowsScope(const char* program = "memopane.exe");
+  UnmanagedWindowsScope(const UnmanagedWindowsScope&) = delete;
+  UnmanagedWindowsScope& operator=(const UnmanagedWindowsScope&) = delete;
+
+ private:
+  std::string key_;
+  std::optional<RegValueGuard> guard_;
+};
+
+bool RunningUnderWine();
+
 class AppDriver {
  public:
   enum Others { kEndOthers, kLeaveOthers };
@@ -88,6 +144,13 @@ class AppDriver {
   std::optional<DialogInfo> WaitDialog(DWORD ms = kDefaultWaitMs, const char* title = nullptr);
   // Clicks the button with this id.
   bool Answer(const DialogInfo& dialog, int buttonId);
+  // True when no dialog of the process is visible for ms (polled).
+  bool NoDialogFor(DWORD ms);
+
+  // The top-level windows of the five note classes, visible or not.
+  std::vector<HWND> NoteWindows() const;
+  // Their titles, sorted.
+  std::vector<std::string> NoteTitles() const;
 
   // Exit code, or STILL_ACTIVE when the process did not end within ms.
   DWORD WaitExit(DWORD ms = kDefaultWaitMs);

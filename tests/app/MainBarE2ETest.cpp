@@ -1,0 +1,159 @@
+// The main bar of the real program: dragged and sized with the mouse it stays
+// inside the work area, at least 120 wide and 24 high; its buttons sit at
+// its ends; its tray icon is there while the program runs (Part 1.2).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+constexpr int kMenuButtonId = 268;
+constexpr int kPageListButtonId = 272;
+
+// Icons in the notification area: Wine's own tray window (shown when no
+// desktop shell offers one) holds one child window per icon; the Windows
+// task bar holds one toolbar button per icon. -1 when there is no tray.
+int TrayIconCount() {
+  if (HWND wine = ::FindWindowA("__winex11_standalone_tray", nullptr)) {
+    int count = 0;
+    for (HWND child = ::GetWindow(wine, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (::IsWindowVisible(child) && ClassOf(child) == "__winex11_tray_icon") ++count;
+    }
+    return count;
+  }
+  HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+  HWND notify = tray ? ::FindWindowExA(tray, nullptr, "TrayNotifyWnd", nullptr) : nullptr;
+  HWND pager = notify ? ::FindWindowExA(notify, nullptr, "SysPager", nullptr) : nullptr;
+  HWND toolbar = pager ? ::FindWindowExA(pager, nullptr, "ToolbarWindow32", nullptr) : nullptr;
+  if (!toolbar) return -1;
+  return static_cast<int>(::SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+}
+
+RECT ClientRectOfChild(HWND parent, HWND child) {
+  RECT r = WindowRect(child);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+class MainBarTest : public ::testing::Test {
+ protected:
+  // Presses the left button at from, moves in steps to to, and releases.
+  void Drag(POINT from, POINT to) {
+    MouseMoveTo(from.x, from.y);
+    PumpFor(100);
+    MouseLeft(true);
+    PumpFor(200);
+    for (int step = 1; step <= 4; ++step) {
+      MouseMoveTo(from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4);
+      PumpFor(100);
+    }
+    MouseLeft(false);
+    PumpFor(200);
+  }
+
+  RegValueGuard rootGuard_{"Software\\Quendra\\Memopane", "RootPath2"};
+  UnmanagedWindowsScope unmanaged_;
+  TempFolder root_{"memo-bar"};
+  AppDriver app_;
+};
+
+TEST_F(MainBarTest, DraggedAndSizedTheBarStaysInTheWorkAreaAndKeepsItsHeight) {
+  ASSERT_TRUE(app_.StartWithRoot(root_.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  const RECT work = WorkArea();
+  RECT r = WindowRect(bar);
+  ASSERT_EQ(r.right - r.left, 320);
+
+  // The buttons: menu at (3, 3), page list at (width - 23, 3), 20 wide and
+  // the client height less 6.
+  HWND menu = ::GetDlgItem(bar, kMenuButtonId);
+  HWND pages = ::GetDlgItem(bar, kPageListButtonId);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(menu) && ::IsWindowVisible(pages); }));
+  RECT m = ClientRectOfChild(bar, menu), p = ClientRectOfChild(bar, pages);
+  EXPECT_EQ(m.left, 3);
+  EXPECT_EQ(m.top, 3);
+  EXPECT_EQ(m.right - m.left, 20);
+  EXPECT_EQ(m.bottom - m.top, 18);
+  EXPECT_EQ(p.left, 320 - 23);
+  EXPECT_EQ(p.top, 3);
+  EXPECT_EQ(p.right - p.left, 20);
+  EXPECT_EQ(WindowText(menu), ">");
+  EXPECT_EQ(WindowText(pages), "V");
+
+  // The bar is sized only at its two ends.
+  const int midY = r.top + 12;
+  EXPECT_EQ(::SendMessageA(bar, WM_NCHITTEST, 0, MAKELPARAM(r.left + 4, midY)), HTLEFT);
+  EXPECT_EQ(::SendMessageA(bar, WM_NCHITTEST, 0, MAKELPARAM(r.right - 5, midY)), HTRIGHT);
+  EXPECT_EQ(::SendMessageA(bar, WM_NCHITTEST, 0, MAKELPARAM(r.left + 160, midY)), HTCLIENT);
+  MINMAXINFO limits{};
+  limits.ptMinTrackSize = {1, 1};
+  limits.ptMaxTrackSize = {5000, 5000};
+  ::SendMessageA(bar, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, 120);
+  EXPECT_EQ(limits.ptMaxTrackSize.y, 24);
+
+  // A drag far past the bottom left corner stops with the bar in the corner
+  // (the cursor clip's right and bottom edges are exclusive, so the bar may
+  // stop one pixel short there); the cursor is released afterwards.
+  POINT grip{r.left + 160, midY};
+  Drag(grip, POINT{work.left + 1, work.bottom + 400});
+  r = WindowRect(bar);
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_LE(r.bottom, work.bottom);
+  EXPECT_GE(r.bottom, work.bottom - 1);
+  EXPECT_EQ(r.right - r.left, 320);
+  EXPECT_EQ(r.bottom - r.top, 24);
+  RECT clip{};
+  ::GetClipCursor(&clip);
+  EXPECT_GE(clip.right - clip.left, work.right - work.left) << "the cursor is still clipped";
+
+  // And past the top right corner.
+  grip = POINT{r.left + 160, r.top + 12};
+  Drag(grip, POINT{work.right + 400, work.top - 400});
+  r = WindowRect(bar);
+  EXPECT_EQ(r.top, work.top);
+  EXPECT_LE(r.right, work.right);
+  EXPECT_GE(r.right, work.right - 1);
+
+  // Sizing at the left end: it shrinks to no less than 120 and never grows
+  // taller than 24, however far the mouse goes.
+  const LONG rightEnd = r.right;
+  grip = POINT{r.left + 2, r.top + 12};
+  Drag(grip, POINT{r.left + 600, r.top + 300});
+  r = WindowRect(bar);
+  EXPECT_GE(r.right - r.left, 120);
+  EXPECT_LE(r.right - r.left, 122) << "the bar did not shrink to its minimum";
+  EXPECT_EQ(r.bottom - r.top, 24);
+  EXPECT_EQ(r.right, rightEnd) << "the right end stays";
+  // Widened again at the left end: still 24 high, and the page-list button
+  // follows the right end.
+  grip = POINT{r.left + 2, r.top + 12};
+  Drag(grip, POINT{r.left - 280, r.top + 200});
+  r = WindowRect(bar);
+  EXPECT_GT(r.right - r.left, 380);
+  EXPECT_EQ(r.bottom - r.top, 24);
+  EXPECT_EQ(ClientRectOfChild(bar, pages).left, (r.right - r.left) - 23);
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(MainBarTest, TrayIconExistsWhileTheProgramRuns) {
+  int before = TrayIconCount();
+  ASSERT_TRUE(app_.StartWithRoot(root_.path()));
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() > 0; })) << "no tray icon";
+  int running = TrayIconCount();
+  EXPECT_EQ(running, (before < 0 ? 0 : before) + 1);
+  EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == running - 1; })) << "the icon stays after the end";
+}
+
+}  // namespace
+}  // namespace memo::test

@@ -1,0 +1,293 @@
+// Pages through the real program: switching with the page list, creating,
+// renaming and deleting pages, and the page names that the main bar refuses
+// (Parts 1.2 and 2.3).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/ReadOnly.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+constexpr int kPageListId = 267;
+constexpr int kMenuButtonId = 268;
+constexpr int kPageListButtonId = 272;
+constexpr WPARAM kCmdNewPage = 259;
+constexpr WPARAM kCmdDeletePage = 265;
+constexpr WPARAM kCmdPageList = 272;
+
+using Names = std::vector<std::string>;
+
+class PagesTest : public ::testing::Test {
+ protected:
+  // Starts the program on the root with this current page; returns the bar
+  // once it shows the page.
+  HWND Start(const std::string& page) {
+    IniSet(root_ / "root.ini", "Info", "CurrentPage", page.c_str());
+    if (!app_.StartWithRoot(root_.path())) return nullptr;
+    HWND bar = app_.WaitMainBarVisible();
+    if (bar && !WaitUntil([&] { return WindowText(bar) == page; })) return nullptr;
+    return bar;
+  }
+
+  std::string CurrentPage() { return IniGet(root_ / "root.ini", "Info", "CurrentPage", "<missing>"); }
+
+  bool WaitNotes(const Names& titles) {
+    return WaitUntil([&] { return app_.NoteTitles() == titles; });
+  }
+
+  // Opens the page list as its button does; the combo box once it is there.
+  HWND OpenPageList(HWND bar) {
+    ::PostMessageA(bar, WM_COMMAND, kCmdPageList, 0);
+    HWND combo = nullptr;
+    WaitUntil([&] { return (combo = ::GetDlgItem(bar, kPageListId)) != nullptr && ::IsWindowVisible(combo); });
+    return combo;
+  }
+
+  std::vector<HWND> SortedNoteWindows() {
+    std::vector<HWND> windows = app_.NoteWindows();
+    std::sort(windows.begin(), windows.end());
+    return windows;
+  }
+
+  bool WaitPageListGone(HWND bar) {
+    return WaitUntil([&] { return ::GetDlgItem(bar, kPageListId) == nullptr; });
+  }
+
+  // Clicks a button of a dialog and waits until the dialog is gone.
+  void Answer(const DialogInfo& dialog, int buttonId) {
+    ASSERT_TRUE(app_.Answer(dialog, buttonId));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog.hwnd) || !::IsWindowVisible(dialog.hwnd); }));
+  }
+
+  // Answers the shell's Recycle Bin question with its "yes" or "no" button.
+  void AnswerShellQuestion(bool yes) {
+    auto confirm = app_.WaitDialog();
+    ASSERT_TRUE(confirm) << "no confirmation from the shell";
+    Answer(*confirm, yes ? IDYES : IDNO);
+  }
+
+  // A text note file in a folder of the root.
+  void Note(const std::string& folder, const std::string& name) {
+    ASSERT_TRUE(MakeFolder(root_ / folder));
+    ASSERT_TRUE(WriteBytes(Join(root_ / folder, name), name));
+  }
+
+  RegValueGuard rootGuard_{"Software\\Quendra\\Memopane", "RootPath2"};
+  UnmanagedWindowsScope unmanaged_;
+  TempFolder root_{"memo-pages"};
+  AppDriver app_;
+};
+
+TEST_F(PagesTest, PageListSwitchesPagesAndClosesWithoutChangeOnTheCurrentPageOrEsc) {
+  Note("A", "a1.txt");
+  Note("A", "a2.txt");
+  ASSERT_TRUE(WriteBytes(root_ / "A\\skip.doc", "no note"));
+  Note("B", "b1.txt");
+  Note("B", "b2.txt");
+  IniSet(root_ / "B\\b2.txt.ini", "Window", "Style", "18");  // hidden
+  // The notes shown on every page; the folder's letter case does not matter.
+  Note("Common", "c.txt");
+  ASSERT_TRUE(MakeFolder(root_ / "Locked"));
+  ASSERT_TRUE(MakeReadOnly(root_ / "Locked"));
+  ASSERT_TRUE(WriteBytes(root_ / "file.txt", "a file in the root is no page"));
+
+  HWND bar = Start("A");
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(WaitNotes({"\"c.txt\"", "a1.txt", "a2.txt"})) << ::testing::PrintToString(app_.NoteTitles());
+
+  // The list: pages only, sorted, the current page selected, dropped down;
+  // the two buttons are disabled while it exists.
+  HWND combo = OpenPageList(bar);
+  ASSERT_TRUE(combo);
+  EXPECT_EQ(ClassOf(combo), "ComboBox");
+  EXPECT_EQ(ComboItems(combo), (Names{"A", "B"}));
+  EXPECT_EQ(ComboSelection(combo), 0);
+  EXPECT_TRUE(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(bar, kMenuButtonId)));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(bar, kPageListButtonId)));
+
+  // Choosing B: its notes and the common notes open, A's close.
+  ::SendMessageA(combo, CB_SETCURSEL, 1, 0);
+  ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_TRUE(WaitPageListGone(bar));
+  EXPECT_EQ(WindowText(bar), "B");
+  EXPECT_EQ(CurrentPage(), "B");
+  EXPECT_TRUE(WaitNotes({"\"c.txt\"", "b1.txt"})) << ::testing::PrintToString(app_.NoteTitles());
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(bar, kMenuButtonId)) &&
+                                     ::IsWindowEnabled(::GetDlgItem(bar, kPageListButtonId)); }));
+
+  // Choosing the current page again reloads nothing: the same windows stay.
+  std::vector<HWND> open = SortedNoteWindows();
+  combo = OpenPageList(bar);
+  ASSERT_TRUE(combo);
+  EXPECT_EQ(ComboSelection(combo), 1);
+  ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_TRUE(WaitPageListGone(bar));
+  EXPECT_EQ(WindowText(bar), "B");
+  EXPECT_EQ(SortedNoteWindows(), open);
+
+  // Esc closes the list without a change.
+  combo = OpenPageList(bar);
+  ASSERT_TRUE(combo);
+  ::PostMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  ::PostMessageA(combo, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  EXPECT_TRUE(WaitPageListGone(bar));
+  EXPECT_EQ(WindowText(bar), "B");
+  EXPECT_EQ(CurrentPage(), "B");
+  EXPECT_EQ(SortedNoteWindows(), open);
+  EXPECT_FALSE(app_.FindWindowOf("#32770"));
+  EXPECT_EQ(app_.Quit(), 0u);
+  ClearReadOnly(root_ / "Locked");
+}
+
+TEST_F(PagesTest, CreateRenameAndDeletePages) {
+  Note("B", "b.txt");
+  HWND bar = Start("");
+  ASSERT_TRUE(bar);
+
+  // Create page: 新しいページ1 with a new text note, made current.
+  ::PostMessageA(bar, WM_COMMAND, kCmdNewPage, 0);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(bar) == "新しいページ1"; })) << WindowText(bar);
+  EXPECT_TRUE(FolderExists(root_ / "新しいページ1"));
+  EXPECT_EQ(CurrentPage(), "新しいページ1");
+  EXPECT_TRUE(WaitNotes({"新しいテキスト1.txt"})) << ::testing::PrintToString(app_.NoteTitles());
+  EXPECT_TRUE(FileExists(root_ / "新しいページ1\\新しいテキスト1.txt"));
+  HWND note = app_.FindWindowOf("Memopane-Text", "新しいテキスト1.txt");
+
+  // Rename: the folder gets the new name, the open note stays open.
+  EXPECT_EQ(SetText(bar, "改名"), TRUE);
+  EXPECT_EQ(WindowText(bar), "改名");
+  EXPECT_EQ(CurrentPage(), "改名");
+  EXPECT_FALSE(FolderExists(root_ / "新しいページ1"));
+  EXPECT_TRUE(FileExists(root_ / "改名\\新しいテキスト1.txt"));
+  EXPECT_EQ(app_.NoteWindows(), std::vector<HWND>{note});
+
+  // Renaming to a page that exists switches to it instead.
+  EXPECT_EQ(SetText(bar, "B"), TRUE);
+  EXPECT_EQ(CurrentPage(), "B");
+  EXPECT_TRUE(FolderExists(root_ / "改名"));
+  EXPECT_TRUE(FileExists(root_ / "改名\\新しいテキスト1.txt"));
+  EXPECT_TRUE(WaitNotes({"b.txt"}));
+
+  // A rename that fails changes nothing: another program holds the page
+  // folder open without sharing its deletion, so the shell cannot rename it
+  // (Windows reports that in a box of its own, which is cancelled).
+  {
+    HANDLE held = ::CreateFileA((root_ / "B").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    AsyncSetText rename(bar, "C");
+    if (auto shellBox = app_.WaitDialog(1000)) Answer(*shellBox, IDCANCEL);
+    EXPECT_EQ(rename.Wait().value_or(-1), FALSE);
+    ::CloseHandle(held);
+    EXPECT_EQ(WindowText(bar), "B");
+    EXPECT_EQ(CurrentPage(), "B");
+    EXPECT_TRUE(FolderExists(root_ / "B"));
+    EXPECT_FALSE(FolderExists(root_ / "C"));
+    EXPECT_EQ(app_.NoteTitles(), Names{"b.txt"});
+  }
+
+  // Delete page, answered "no" by the user: nothing happens.
+  ::PostMessageA(bar, WM_COMMAND, kCmdDeletePage, 0);
+  auto question = app_.WaitDialog();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->title, "Memopane");
+  EXPECT_EQ(question->text, "\"B\"に含まれるファイルを全て削除します。\r\n\r\nよろしいですか？");
+  EXPECT_TRUE(question->questionIcon);
+  EXPECT_EQ(question->owner, bar);
+  Answer(*question, IDNO);
+  EXPECT_TRUE(app_.NoDialogFor(300));
+  EXPECT_EQ(WindowText(bar), "B");
+  EXPECT_TRUE(FolderExists(root_ / "B"));
+
+  // Answered "yes": the bar empties, the notes close, the folder goes to the
+  // Recycle Bin after the shell's own question.
+  ::PostMessageA(bar, WM_COMMAND, kCmdDeletePage, 0);
+  question = app_.WaitDialog();
+  ASSERT_TRUE(question);
+  Answer(*question, IDYES);
+  AnswerShellQuestion(true);
+  EXPECT_TRUE(WaitUntil([&] { return !FolderExists(root_ / "B"); }));
+  EXPECT_EQ(WindowText(bar), "");
+  EXPECT_EQ(CurrentPage(), "");
+  EXPECT_TRUE(WaitNotes({}));
+
+  // Cancelling the shell's question keeps the folder; the bar still shows no
+  // page.
+  EXPECT_EQ(SetText(bar, "改名"), TRUE);
+  EXPECT_TRUE(WaitNotes({"新しいテキスト1.txt"}));
+  ::PostMessageA(bar, WM_COMMAND, kCmdDeletePage, 0);
+  question = app_.WaitDialog();
+  ASSERT_TRUE(question);
+  Answer(*question, IDYES);
+  AnswerShellQuestion(false);
+  EXPECT_TRUE(app_.NoDialogFor(300));
+  EXPECT_TRUE(FileExists(root_ / "改名\\新しいテキスト1.txt"));
+  EXPECT_EQ(WindowText(bar), "");
+  EXPECT_EQ(CurrentPage(), "");
+  EXPECT_TRUE(WaitNotes({}));
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(PagesTest, NamesThatCannotBePagesAreRefusedWithTheirBoxes) {
+  HWND bar = Start("A");
+  ASSERT_TRUE(bar);
+  const std::string room(230 - (root_.path().size() + 1), 'x');  // a folder path of 230 bytes
+  const Names invalid = {
+      // The eleven forbidden characters.
+      "a\\b", "a/b", "a:b", "a,b", "a;b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b",
+      // Names that Windows cannot use as a folder.
+      "CON", "nul", "Com1", "lpt9", "aux.txt", "page ", "page.", room + "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
+      std::string(300, 'z')};
+  for (const std::string& name : invalid) {
+    SCOPED_TRACE(name);
+    AsyncSetText set(bar, name);
+    auto box = app_.WaitDialog();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->title, "Memopane");
+    EXPECT_EQ(box->text, "Invalid FileName\r\n\r\n" + name);
+    // (The box of a very long name is wider than the screen, icon and all.)
+    if (name.size() < 100) {
+      EXPECT_TRUE(box->errorIcon);
+    }
+    EXPECT_EQ(box->owner, bar);
+    Answer(*box, IDOK);
+    EXPECT_EQ(set.Wait().value_or(-1), FALSE);
+    EXPECT_EQ(WindowText(bar), "A");
+  }
+  for (const std::string& name : Names{"common", "COMMON", "Common"}) {
+    SCOPED_TRACE(name);
+    AsyncSetText set(bar, name);
+    auto box = app_.WaitDialog();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->title, "Memopane");
+    EXPECT_EQ(box->text, "このページ名は使用できません\r\n\r\n" + name);
+    EXPECT_TRUE(box->errorIcon);
+    EXPECT_EQ(box->owner, bar);
+    Answer(*box, IDOK);
+    EXPECT_EQ(set.Wait().value_or(-1), FALSE);
+  }
+  EXPECT_EQ(WindowText(bar), "A");
+  EXPECT_EQ(CurrentPage(), "A");
+  EXPECT_EQ(ListNames(root_.path()), (Names{"A", "common", "root.ini"}));
+
+  // A double-byte character whose second byte is the code of a backslash
+  // ("表" is 0x95 0x5C) is no forbidden character; neither is a long name
+  // that leaves room for notes.
+  EXPECT_EQ(SetText(bar, "表"), TRUE);
+  EXPECT_TRUE(FolderExists(root_ / "表"));
+  EXPECT_EQ(CurrentPage(), "表");
+  EXPECT_EQ(SetText(bar, room), TRUE);
+  EXPECT_TRUE(FolderExists(root_ / room));
+  EXPECT_TRUE(app_.NoDialogFor(200));
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+}  // namespace
+}  // namespace memo::test

@@ -1,0 +1,247 @@
+// Readers of the shell's drag-and-drop blocks (Part 2.4). The blocks come
+// from other programs, so most cases here are malformed: every one must give
+// nothing (or only the well-formed part) and never read past the block.
+#include "store/DataTransfer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace memo {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void PutU16(Bytes* b, uint16_t v) {
+  b->push_back(static_cast<unsigned char>(v & 0xFF));
+  b->push_back(static_cast<unsigned char>(v >> 8));
+}
+
+void PutU32(Bytes* b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b->push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+void SetU32(Bytes* b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*b)[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// One item of an item id list: its size field and payload.
+Bytes Item(std::initializer_list<unsigned char> payload) {
+  Bytes b;
+  PutU16(&b, static_cast<uint16_t>(payload.size() + 2));
+  b.insert(b.end(), payload.begin(), payload.end());
+  return b;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes b;
+  for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+  return b;
+}
+
+// A CIDA: count, count + 1 offsets, then each list followed by its
+// terminator. Lists are given without terminators.
+Bytes Cida(const Bytes& parent, const std::vector<Bytes>& items) {
+  Bytes b;
+  PutU32(&b, static_cast<uint32_t>(items.size()));
+  size_t table = b.size();
+  for (size_t i = 0; i <= items.size(); ++i) PutU32(&b, 0);
+  SetU32(&b, table, static_cast<uint32_t>(b.size()));
+  b.insert(b.end(), parent.begin(), parent.end());
+  PutU16(&b, 0);
+  for (size_t i = 0; i < items.size(); ++i) {
+    SetU32(&b, table + 4 * (i + 1), static_cast<uint32_t>(b.size()));
+    b.insert(b.end(), items[i].begin(), items[i].end());
+    PutU16(&b, 0);
+  }
+  return b;
+}
+
+std::vector<IdlBytes> Read(const Bytes& b) { return AbsoluteIdlsFromCida(b.data(), b.size()); }
+
+const Bytes kParent = Concat({Item({1, 2, 3}), Item({4})});
+const Bytes kItemA = Item({0xAA, 0xBB});
+const Bytes kItemB = Concat({Item({0xCC}), Item({0xDD, 0xEE})});
+
+TEST(CidaTest, EachItemFollowsItsParentList) {
+  std::vector<IdlBytes> lists = Read(Cida(kParent, {kItemA, kItemB}));
+  ASSERT_EQ(lists.size(), 2u);
+  EXPECT_EQ(lists[0], Concat({kParent, kItemA}));
+  EXPECT_EQ(lists[1], Concat({kParent, kItemB}));
+}
+
+TEST(CidaTest, AnEmptyParentIsTheDesktop) {
+  std::vector<IdlBytes> lists = Read(Cida({}, {kItemA}));
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(lists[0], kItemA);
+}
+
+TEST(CidaTest, NoItemsGiveNothing) {
+  EXPECT_TRUE(Read(Cida(kParent, {})).empty());
+  EXPECT_TRUE(AbsoluteIdlsFromCida(nullptr, 100).empty());
+  Bytes empty;
+  EXPECT_TRUE(AbsoluteIdlsFromCida(empty.data(), 0).empty());
+}
+
+TEST(CidaTest, EveryTruncationOfAGoodBlockIsRejected) {
+  Bytes good = Cida(kParent, {kItemA, kItemB});
+  // Cutting the block anywhere loses the last terminator at least.
+  for (size_t size = 0; size < good.size(); ++size) {
+    Bytes cut(good.begin(), good.begin() + size);
+    EXPECT_TRUE(Read(cut).empty()) << "size " << size;
+  }
+}
+
+TEST(CidaTest, CountsThatTheOffsetTableCannotHoldAreRejected) {
+  Bytes good = Cida(kParent, {kItemA});
+  for (uint32_t count : {2u, 3u, 1000u, 0x3FFFFFFFu, 0x40000000u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    Bytes b = good;
+    SetU32(&b, 0, count);
+    EXPECT_TRUE(Read(b).empty()) << count;
+  }
+}
+
+TEST(CidaTest, OffsetsOutsideTheBlockAreRejected) {
+  Bytes good = Cida(kParent, {kItemA});
+  const uint32_t size = static_cast<uint32_t>(good.size());
+  for (size_t slot : {1u, 2u}) {  // the parent's offset, the item's offset
+    for (uint32_t offset : {size, size - 1, size + 1, 0x7FFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
+      Bytes b = good;
+      SetU32(&b, 4 * slot, offset);
+      EXPECT_TRUE(Read(b).empty()) << "slot " << slot << " offset " << offset;
+    }
+  }
+}
+
+TEST(CidaTest, SizeFieldsThatRunPastTheEndOrCannotAdvanceAreRejected) {
+  // The item's size field is the first two bytes of the item list.
+  Bytes good = Cida(kParent, {kItemA});
+  uint32_t itemOffset;
+  std::memcpy(&itemOffset, good.data() + 8, 4);
+  for (size_t cb : {size_t{1}, size_t{0xFFFF}, size_t{0x8000}, good.size() - itemOffset + 1}) {
+    Bytes b = good;
+    b[itemOffset] = static_cast<unsigned char>(cb & 0xFF);
+    b[itemOffset + 1] = static_cast<unsigned char>(cb >> 8);
+    EXPECT_TRUE(Read(b).empty()) << "cb " << cb;
+  }
+  // A list that reaches the end of the block without its terminator.
+  Bytes noEnd = good;
+  noEnd.resize(noEnd.size() - 2);
+  EXPECT_TRUE(Read(noEnd).empty());
+}
+
+TEST(CidaTest, OneBadItemSpoilsTheWholeBlock) {
+  Bytes b = Cida(kParent, {kItemA, kItemB});
+  SetU32(&b, 12, static_cast<uint32_t>(b.size() + 40));  // the second item's offset
+  EXPECT_TRUE(Read(b).empty());
+}
+
+TEST(CidaTest, OffsetsMaySharePartsOfTheBlock) {
+  // Two offsets to the same item list, and one into the header: still
+  // bounded by the block.
+  Bytes b = Cida(kParent, {kItemA, kItemB});
+  uint32_t first;
+  std::memcpy(&first, b.data() + 8, 4);
+  SetU32(&b, 12, first);
+  std::vector<IdlBytes> lists = Read(b);
+  ASSERT_EQ(lists.size(), 2u);
+  EXPECT_EQ(lists[0], lists[1]);
+}
+
+// DROPFILES: header of 20 bytes (offset of the list, point, non-client flag,
+// wide flag), then the zero-terminated paths and one more zero.
+Bytes DropFiles(const std::string& list, bool wide = false, uint32_t offset = sizeof(DROPFILES)) {
+  Bytes b(sizeof(DROPFILES), 0);
+  SetU32(&b, 0, offset);
+  SetU32(&b, 16, wide ? 1 : 0);
+  b.insert(b.end(), list.begin(), list.end());
+  return b;
+}
+
+std::string Wide(const std::wstring& w) {
+  return std::string(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
+}
+
+std::vector<std::string> Files(const Bytes& b) { return FilesFromDropFiles(b.data(), b.size()); }
+
+TEST(DropFilesTest, AnsiPathsInOrder) {
+  std::string list = std::string("C:\\a.txt") + '\0' + "C:\\表\\b.txt" + '\0' + '\0';
+  EXPECT_EQ(Files(DropFiles(list)), (std::vector<std::string>{"C:\\a.txt", "C:\\表\\b.txt"}));
+}
+
+TEST(DropFilesTest, WidePathsAreConvertedToTheCodePage) {
+  std::wstring list = std::wstring(L"C:\\a.txt") + L'\0' + L"C:\\\x65E5\x672C\\b.txt" + L'\0' + L'\0';
+  EXPECT_EQ(Files(DropFiles(Wide(list), true)), (std::vector<std::string>{"C:\\a.txt", "C:\\日本\\b.txt"}));
+}
+
+TEST(DropFilesTest, HeadersThatPointOutsideTheBlockGiveNothing) {
+  std::string list = std::string("C:\\a.txt") + '\0' + '\0';
+  for (uint32_t offset : {0u, 19u, 29u, 30u, 31u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    Bytes b = DropFiles(list, false, offset);
+    std::vector<std::string> files = Files(b);
+    // 20 + 10 = 30 bytes: only offsets inside the block may give a path, and
+    // none may give one from the header.
+    if (offset < sizeof(DROPFILES) || offset >= b.size()) {
+      EXPECT_TRUE(files.empty()) << offset;
+    }
+  }
+  Bytes shortHeader(sizeof(DROPFILES) - 1, 0);
+  EXPECT_TRUE(Files(shortHeader).empty());
+  EXPECT_TRUE(FilesFromDropFiles(nullptr, 40).empty());
+}
+
+TEST(DropFilesTest, AnUnterminatedLastPathIsDropped) {
+  std::string list = std::string("C:\\a.txt") + '\0' + "C:\\b";
+  EXPECT_EQ(Files(DropFiles(list)), (std::vector<std::string>{"C:\\a.txt"}));
+  std::wstring wide = std::wstring(L"C:\\a.txt") + L'\0' + L"C:\\b";
+  EXPECT_EQ(Files(DropFiles(Wide(wide), true)), (std::vector<std::string>{"C:\\a.txt"}));
+  // An odd byte at the end of a wide list.
+  EXPECT_EQ(Files(DropFiles(Wide(wide) + "x", true)), (std::vector<std::string>{"C:\\a.txt"}));
+  EXPECT_TRUE(Files(DropFiles("C:\\no-end")).empty());
+}
+
+TEST(DropFilesTest, AnEmptyListGivesNothing) {
+  EXPECT_TRUE(Files(DropFiles(std::string(1, '\0'))).empty());
+  EXPECT_TRUE(Files(DropFiles(std::string(2, '\0'), true)).empty());
+}
+
+TEST(DropFilesTest, PathsThatDoNotFitAreSkippedAndTheRestKept) {
+  const std::string fits = "C:\\" + std::string(256, 'f');   // 259 bytes
+  const std::string tooLong = "C:\\" + std::string(257, 'l');  // 260 bytes
+  std::string list = tooLong + '\0' + fits + '\0' + std::string(5000, 'x') + '\0' + "C:\\z" + '\0' + '\0';
+  EXPECT_EQ(Files(DropFiles(list)), (std::vector<std::string>{fits, "C:\\z"}));
+
+  std::wstring wfits = L"C:\\" + std::wstring(256, L'f');
+  std::wstring wlong = L"C:\\" + std::wstring(257, L'l');
+  // Each of these characters takes two bytes in the code page.
+  std::wstring wdouble = L"C:\\" + std::wstring(129, L'\x65E5');  // 3 + 258 bytes
+  std::wstring wlist = wlong + L'\0' + wfits + L'\0' + wdouble + L'\0' + L"C:\\z" + L'\0' + L'\0';
+  EXPECT_EQ(Files(DropFiles(Wide(wlist), true)), (std::vector<std::string>{fits, "C:\\z"}));
+}
+
+TEST(DropFilesTest, WidePathsTheCodePageCannotHoldAreSkipped) {
+  // "é" and "€" have no CP932 form: a stand-in character would name
+  // another file ("cafe.txt", "caf?.txt").
+  std::wstring wlist = std::wstring(L"C:\\caf\x00E9.txt") + L'\0' + L"C:\\\x20AC.txt" + L'\0' + L"C:\\ok.txt" +
+                       L'\0' + L'\0';
+  EXPECT_EQ(Files(DropFiles(Wide(wlist), true)), (std::vector<std::string>{"C:\\ok.txt"}));
+}
+
+TEST(IdlFromBytesTest, AppendsTheTerminator) {
+  IdlBytes bytes = Concat({Item({1, 2, 3})});
+  CoTaskMem<ITEMIDLIST> idl = IdlFromBytes(bytes);
+  ASSERT_TRUE(idl);
+  const auto* raw = reinterpret_cast<const unsigned char*>(idl.get());
+  EXPECT_EQ(0, std::memcmp(raw, bytes.data(), bytes.size()));
+  EXPECT_EQ(raw[bytes.size()], 0);
+  EXPECT_EQ(raw[bytes.size() + 1], 0);
+  CoTaskMem<ITEMIDLIST> empty = IdlFromBytes({});
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty.get()->mkid.cb, 0);
+}
+
+}  // namespace
+}  // namespace memo
