@@ -154,10 +154,10 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT NoteFrame::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
-  for (const ButtonSpec& spec : kButtons) {
-    HWND button = CreateCaptionButton(hwnd, spec.id, spec.text, spec.tooltip);
-    if (spec.id == kCmdPin) SetButtonChecked(button, (style & kStylePinned) != 0);
-    if (spec.id == kCmdRestoreByDblClick) SetButtonChecked(button, (style & kStyleRestoreByDblClick) != 0);
+  for (const ButtonSpec& entry : kButtons) {
+    HWND button = CreateCaptionButton(hwnd, entry.id, entry.text, entry.tooltip);
+    if (entry.id == kCmdPin) SetButtonChecked(button, (style & kStylePinned) != 0);
+    if (entry.id == kCmdRestoreByDblClick) SetButtonChecked(button, (style & kStyleRestoreByDblClick) != 0);
   }
   return TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
 }
@@ -283,7 +283,7 @@ void NoteFrame::ShowDeleteMenu(HWND hwnd) {
 }
 
 void NoteFrame::ShowButtons(HWND hwnd) {
-  for (const ButtonSpec& spec : kButtons) ::ShowWindow(::GetDlgItem(hwnd, spec.id), SW_SHOWNOACTIVATE);
+  for (const ButtonSpec& entry : kButtons) ::ShowWindow(::GetDlgItem(hwnd, entry.id), SW_SHOWNOACTIVATE);
 }
 
 }  // namespace memo

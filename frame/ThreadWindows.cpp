@@ -41,7 +41,8 @@ HWND FindOtherWindow(HWND except) {
 
 void BringAllToTop() {
   for (HWND hwnd : ThreadWindows()) {
-    if (!IsVisibleWithoutParent(hwnd)) continue;
+    // Owned windows (mini notes, dialogs) follow their owners.
+    if (!IsVisibleWithoutParent(hwnd) || ::GetWindow(hwnd, GW_OWNER)) continue;
     if (::GetWindowLongA(hwnd, GWL_STYLE) & kStyleNotWithMain) continue;
     if (HwndGetClass(hwnd) == kClassEdgeBar) {
       ::SendMessageA(hwnd, kMsgRestore, 0, 0);

@@ -1,6 +1,6 @@
 // The main bar of the real program: dragged and sized with the mouse it stays
 // inside the work area, at least 120 wide and 24 high; its buttons sit at
-// its ends; its tray icon is there while the program runs (Part 1.2).
+// its ends; its tray icon is there while the program runs.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -1,7 +1,6 @@
 // Notes through the real program: new notes named from their model names,
 // renaming, moving and deleting a note through its window text, and the
-// window settings that a note and the main bar keep across a restart
-// (Parts 2.1, 2.3 and 3.6).
+// window settings that a note and the main bar keep across a restart.
 #include <gtest/gtest.h>
 
 #include <string>

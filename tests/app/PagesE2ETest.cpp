@@ -1,6 +1,5 @@
 // Pages through the real program: switching with the page list, creating,
-// renaming and deleting pages, and the page names that the main bar refuses
-// (Parts 1.2 and 2.3).
+// renaming and deleting pages, and the page names that the main bar refuses.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Colour arithmetic of the window framework: the background tint, the
-// caption button fills, the bevelled border and transparency (Parts 3.2, 3.6).
+// caption button fills, the bevelled border and transparency.
 #include "frame/Colors.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@ namespace {
 // Colours whose components cover the ends and the middle of the range.
 constexpr COLORREF kSamples[] = {0x000000, 0xFFFFFF, 0x77FFFF, 0xFFF0F0, 0x123456, 0x010203, 0xFE7F80};
 
-// Each spec formula applied to one component, for comparison.
+// Each formula, applied to one component, for comparison.
 COLORREF PerComponent(COLORREF c, int (*f)(int)) {
   return RGB(f(GetRValue(c)), f(GetGValue(c)), f(GetBValue(c)));
 }

@@ -1,5 +1,5 @@
 // Rectangle rules of the window framework: saved rectangles made usable and
-// the main bar's cursor clip while it is dragged (Parts 1.2, 3.6).
+// the main bar's cursor clip while it is dragged.
 #include "frame/Geometry.h"
 
 #include <gtest/gtest.h>

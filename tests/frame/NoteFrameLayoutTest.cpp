@@ -1,5 +1,5 @@
 // The note frame's rules over plain values: the caption layout scaled by the
-// GUI font and the two-pixel resize border (Part 3.2).
+// GUI font and the two-pixel resize border.
 #include <gtest/gtest.h>
 
 #include "frame/Geometry.h"

@@ -1,4 +1,4 @@
-// Readers of the shell's drag-and-drop blocks (Part 2.4). The blocks come
+// Readers of the shell's drag-and-drop blocks. The blocks come
 // from other programs, so most cases here are malformed: every one must give
 // nothing (or only the well-formed part) and never read past the block.
 #include "store/DataTransfer.h"
@@ -149,6 +149,36 @@ TEST(CidaTest, OffsetsMaySharePartsOfTheBlock) {
   std::vector<IdlBytes> lists = Read(b);
   ASSERT_EQ(lists.size(), 2u);
   EXPECT_EQ(lists[0], lists[1]);
+}
+
+TEST(CidaTest, ItemsThatAllRepeatOneLongParentAreCapped) {
+  // 8 KiB of parent list and 30,000 items pointing at one tiny list: read
+  // literally that would be about 240 MiB of copies from a 128 KiB block.
+  Bytes parent;
+  for (int i = 0; i < 80; ++i) {
+    Bytes item(100, 0x41);
+    item[0] = 100;
+    item[1] = 0;
+    parent.insert(parent.end(), item.begin(), item.end());
+  }
+  const uint32_t count = 30000;
+  Bytes b;
+  PutU32(&b, count);
+  size_t table = b.size();
+  for (uint32_t i = 0; i <= count; ++i) PutU32(&b, 0);
+  SetU32(&b, table, static_cast<uint32_t>(b.size()));
+  b.insert(b.end(), parent.begin(), parent.end());
+  PutU16(&b, 0);
+  uint32_t itemAt = static_cast<uint32_t>(b.size());
+  Bytes one = Item({7});
+  b.insert(b.end(), one.begin(), one.end());
+  PutU16(&b, 0);
+  for (uint32_t i = 1; i <= count; ++i) SetU32(&b, table + 4 * i, itemAt);
+  EXPECT_TRUE(Read(b).empty());
+
+  // A sensible number of the same items is read.
+  Bytes few = Cida(parent, {one, one, one});
+  EXPECT_EQ(Read(few).size(), 3u);
 }
 
 // DROPFILES: header of 20 bytes (offset of the list, point, non-client flag,

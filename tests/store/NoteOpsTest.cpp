@@ -1,6 +1,6 @@
 // Page and note file operations over real folders: which page names may
 // become folders, the content of new notes, and moving a note together with
-// its settings file (Part 2.3).
+// its settings file.
 #include "store/NoteOps.h"
 
 #include <gtest/gtest.h>
