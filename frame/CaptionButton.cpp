@@ -9,10 +9,14 @@
 namespace memo {
 namespace {
 
-constexpr char kOldProcProperty[] = "CaptionButtonProc";
+// The procedure of the BUTTON class that every caption button had before
+// the hover procedure replaced it. All of them are plain BUTTON windows made
+// here and subclassed at once, so they share it; it is kept in one variable
+// because a window property lookup on every message of every button costs a
+// round trip to the window system.
+WNDPROC gButtonProc = nullptr;
 
 LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(::GetPropA(button, kOldProcProperty));
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -32,13 +36,9 @@ LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CAPTURECHANGED:
       ::InvalidateRect(button, nullptr, FALSE);
       break;
-    case WM_NCDESTROY:
-      ::RemovePropA(button, kOldProcProperty);
-      ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-      break;
   }
-  return previous ? ::CallWindowProcA(previous, button, message, wParam, lParam)
-                  : ::DefWindowProcA(button, message, wParam, lParam);
+  return gButtonProc ? ::CallWindowProcA(gButtonProc, button, message, wParam, lParam)
+                     : ::DefWindowProcA(button, message, wParam, lParam);
 }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color) {
@@ -60,18 +60,21 @@ void FillGradient(HDC dc, const RECT& r, COLORREF background) {
   }
 }
 
-}  // namespace
-
+// Replaces the button's window procedure by the hover procedure.
 void SubclassCaptionButton(HWND button) {
-  if (::GetPropA(button, kOldProcProperty)) return;
-  LONG_PTR previous = ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoverProc));
-  ::SetPropA(button, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
+  if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(button, GWLP_WNDPROC)) == &HoverProc) return;
+  auto previous = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoverProc)));
+  if (!gButtonProc) gButtonProc = previous;
 }
 
-HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip) {
-  HWND button = ::CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW, 0, 0, 0,
-                                  0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  ::GetModuleHandleA(nullptr), nullptr);
+}  // namespace
+
+HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip, const RECT& place) {
+  HWND button = ::CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                  nullptr);
   if (!button) return nullptr;
   ::SetClassLongPtrA(button, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(::GetStockObject(NULL_BRUSH)));
   SubclassCaptionButton(button);

@@ -6,13 +6,12 @@
 
 namespace memo {
 
-// Creates a hidden, zero-sized owner-drawn button with its hover procedure
-// and tooltip. The BUTTON class's background brush becomes the null brush
-// for the whole process, so buttons never flash a default background.
-HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip);
-
-// Replaces the button's window procedure by the hover procedure.
-void SubclassCaptionButton(HWND button);
+// Creates a hidden owner-drawn button at place (zero-sized by default) with
+// its hover procedure and its tooltip. The BUTTON class's background brush
+// becomes the null brush for the whole process, so buttons never flash a
+// default background.
+HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip,
+                         const RECT& place = RECT{});
 
 // Checked state, kept in bit 0 of the button's GWLP_USERDATA.
 bool IsButtonChecked(HWND button);

@@ -23,7 +23,7 @@ struct ButtonSpec {
   const char* text;
   const char* tooltip;
 };
-// In creation order.
+// In creation order, indexed by NoteFrame::ButtonIndex.
 constexpr ButtonSpec kButtons[] = {
     {kCmdPin, "@", "常に手前に表示&最小化しない"},
     {kCmdMinimize, "_", "最小化"},
@@ -33,13 +33,16 @@ constexpr ButtonSpec kButtons[] = {
     {kCmdMenuButton, ">", "メニュー"},
 };
 
+// The size of "A" in the GUI font, the unit of the caption layout. The font
+// is the same for every note, so it is measured once, on the first note.
 SIZE MeasureLetterA(HWND hwnd) {
+  static SIZE measured{};
+  if (measured.cx > 0) return measured;
   WindowDC dc(hwnd);
-  SIZE size{};
-  if (!dc.get()) return size;
+  if (!dc.get()) return measured;
   SelectScope font(dc.get(), ::GetStockObject(DEFAULT_GUI_FONT));
-  ::GetTextExtentPoint32A(dc.get(), "A", 1, &size);
-  return size;
+  ::GetTextExtentPoint32A(dc.get(), "A", 1, &measured);
+  return measured;
 }
 
 RECT ChildRectInClient(HWND parent, HWND child) {
@@ -105,7 +108,7 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       OnSize(hwnd);
       break;
     case WM_SETFOCUS:
-      if (HWND body = ::GetDlgItem(hwnd, kIdBody)) ::SetFocus(body);
+      if (body_) ::SetFocus(body_);
       return 0;
     case WM_SETTEXT:
       if (!OnSetText(hwnd, reinterpret_cast<const char*>(lParam))) return FALSE;
@@ -123,10 +126,9 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_NCHITTEST: {
       POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      HWND body = ::GetDlgItem(hwnd, kIdBody);
       RECT bodyRect{};
-      if (body) ::GetWindowRect(body, &bodyRect);
-      if (!body || !::PtInRect(&bodyRect, pt)) {
+      if (body_) ::GetWindowRect(body_, &bodyRect);
+      if (!body_ || !::PtInRect(&bodyRect, pt)) {
         RECT window;
         ::GetWindowRect(hwnd, &window);
         if (LRESULT border = NoteBorderHitTest(window, pt)) return border;
@@ -153,29 +155,51 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT NoteFrame::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
-  for (const ButtonSpec& entry : kButtons) {
-    HWND button = CreateCaptionButton(hwnd, entry.id, entry.text, entry.tooltip);
-    if (entry.id == kCmdPin) SetButtonChecked(button, (style & kStylePinned) != 0);
-    if (entry.id == kCmdRestoreByDblClick) SetButtonChecked(button, (style & kStyleRestoreByDblClick) != 0);
+  body_ = ::GetDlgItem(hwnd, kIdBody);
+  // The shared creation places the note first, so that the buttons are made
+  // where they belong: moving a child afterwards is one more round trip to
+  // the window system per button, and a page may open a hundred notes.
+  LRESULT result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+  if (result == -1) return result;
+  RECT client;
+  ::GetClientRect(hwnd, &client);
+  CaptionLayout layout = LayoutCaption(Width(client), Height(client), MeasureLetterA(hwnd));
+  const RECT* places[kButtonCount] = {&layout.pin,    &layout.minimize, &layout.dblClick,
+                                      &layout.remove, &layout.mini,     &layout.menu};
+  for (int i = 0; i < kButtonCount; ++i) {
+    buttons_[i] = CreateCaptionButton(hwnd, kButtons[i].id, kButtons[i].text, kButtons[i].tooltip, *places[i]);
   }
-  return TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  if (buttons_[kPin]) SetButtonChecked(buttons_[kPin], (style & kStylePinned) != 0);
+  if (buttons_[kDblClick]) SetButtonChecked(buttons_[kDblClick], (style & kStyleRestoreByDblClick) != 0);
+  // A note opens inactive unless it is opened to be worked in; it must look
+  // inactive from the start, not only after its first deactivation.
+  if (::GetActiveWindow() != hwnd) ApplyInactiveRegion(hwnd, false);
+  return result;
 }
 
 void NoteFrame::OnSize(HWND hwnd) {
   RECT client;
   ::GetClientRect(hwnd, &client);
   CaptionLayout layout = LayoutCaption(Width(client), Height(client), MeasureLetterA(hwnd));
-  const std::pair<int, const RECT*> places[] = {
-      {kIdBody, &layout.body},        {kCmdPin, &layout.pin},   {kCmdMinimize, &layout.minimize},
-      {kCmdRestoreByDblClick, &layout.dblClick}, {kCmdDelete, &layout.remove}, {kCmdNewMini, &layout.mini},
-      {kCmdMenuButton, &layout.menu},
+  const std::pair<HWND, const RECT*> places[] = {
+      {body_, &layout.body},
+      {buttons_[kPin], &layout.pin},
+      {buttons_[kMinimize], &layout.minimize},
+      {buttons_[kDblClick], &layout.dblClick},
+      {buttons_[kRemove], &layout.remove},
+      {buttons_[kMini], &layout.mini},
+      {buttons_[kMenu], &layout.menu},
   };
   HDWP batch = ::BeginDeferWindowPos(7);
   for (const auto& place : places) {
-    HWND child = ::GetDlgItem(hwnd, place.first);
+    HWND child = place.first;
     if (!child || !batch) continue;
     const RECT& r = *place.second;
+    // A note gets WM_SIZE more than once as it opens; a child already in
+    // place is not moved again.
+    RECT now = ChildRectInClient(hwnd, child);
+    if (::EqualRect(&now, &r)) continue;
     batch = ::DeferWindowPos(batch, child, nullptr, r.left, r.top, Width(r), Height(r),
                              SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -199,9 +223,8 @@ bool NoteFrame::OnSetText(HWND hwnd, const char* text) {
 }
 
 void NoteFrame::PaintName(HWND hwnd, HDC dc) {
-  HWND menu = ::GetDlgItem(hwnd, kCmdMenuButton);
-  if (!menu) return;
-  RECT button = ChildRectInClient(hwnd, menu);
+  if (!buttons_[kMenu]) return;
+  RECT button = ChildRectInClient(hwnd, buttons_[kMenu]);
   RECT r{2, 2, button.left - 2, button.bottom};
   std::string name = HwndGetText(hwnd);
   SelectScope font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
@@ -230,9 +253,8 @@ void NoteFrame::PaintBorder(HWND hwnd) {
 }
 
 void NoteFrame::OnNcActivate(HWND hwnd, bool active) {
-  HWND body = ::GetDlgItem(hwnd, kIdBody);
-  if (!body) return;
-  RECT bodyRect = ChildRectInClient(hwnd, body);
+  if (!body_) return;
+  RECT bodyRect = ChildRectInClient(hwnd, body_);
   if (active) {
     ::SetWindowRgn(hwnd, nullptr, TRUE);
     // Everything outside the body: the caption, the buttons and the border.
@@ -248,20 +270,24 @@ void NoteFrame::OnNcActivate(HWND hwnd, bool active) {
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_ERASENOW | RDW_FRAME);
     return;
   }
-  // Inactive: only the body, a two-pixel margin and, when pinned, the pin.
-  RECT shown = bodyRect;
+  ApplyInactiveRegion(hwnd, true);
+}
+
+void NoteFrame::ApplyInactiveRegion(HWND hwnd, bool redraw) {
+  if (!body_) return;
+  // Only the body, a two-pixel margin and, when pinned, the pin.
+  RECT shown = ChildRectInClient(hwnd, body_);
   ::InflateRect(&shown, kBorder, kBorder);
   shown = ClientToWindowRect(hwnd, shown);
   UniqueRgn region(::CreateRectRgnIndirect(&shown));
   if (!region) return;
-  HWND pin = ::GetDlgItem(hwnd, kCmdPin);
-  if (pin && (::GetWindowLongA(hwnd, GWL_STYLE) & kStylePinned)) {
-    RECT pinRect = ClientToWindowRect(hwnd, ChildRectInClient(hwnd, pin));
+  if (buttons_[kPin] && (::GetWindowLongA(hwnd, GWL_STYLE) & kStylePinned)) {
+    RECT pinRect = ClientToWindowRect(hwnd, ChildRectInClient(hwnd, buttons_[kPin]));
     UniqueRgn pinRgn(::CreateRectRgnIndirect(&pinRect));
     ::CombineRgn(region.get(), region.get(), pinRgn.get(), RGN_OR);
   }
   // On success the system owns the region.
-  if (::SetWindowRgn(hwnd, region.get(), TRUE)) region.release();
+  if (::SetWindowRgn(hwnd, region.get(), redraw)) region.release();
 }
 
 void NoteFrame::ShowDeleteMenu(HWND hwnd) {
@@ -271,7 +297,7 @@ void NoteFrame::ShowDeleteMenu(HWND hwnd) {
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu.get(), MF_STRING, kMenuDelete, "削除(&D)");
   RECT button{};
-  if (HWND remove = ::GetDlgItem(hwnd, kCmdDelete)) ::GetWindowRect(remove, &button);
+  if (buttons_[kRemove]) ::GetWindowRect(buttons_[kRemove], &button);
   UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, button.left,
                                                      button.bottom, hwnd, nullptr));
   if (chosen == kMenuHide) {
@@ -283,7 +309,7 @@ void NoteFrame::ShowDeleteMenu(HWND hwnd) {
 }
 
 void NoteFrame::ShowButtons(HWND hwnd) {
-  for (const ButtonSpec& entry : kButtons) ::ShowWindow(::GetDlgItem(hwnd, entry.id), SW_SHOWNOACTIVATE);
+  for (HWND button : buttons_) ::ShowWindow(button, SW_SHOWNOACTIVATE);
 }
 
 }  // namespace memo

@@ -28,15 +28,27 @@ class NoteFrame : public TopLevelWindow {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+ protected:
+  // The body (control 267), known once the frame's creation has run.
+  HWND Body() const { return body_; }
+
  private:
+  enum ButtonIndex { kPin, kMinimize, kDblClick, kRemove, kMini, kMenu, kButtonCount };
+
   LRESULT OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnSize(HWND hwnd);
   bool OnSetText(HWND hwnd, const char* text);
   void PaintName(HWND hwnd, HDC dc);
   void PaintBorder(HWND hwnd);
   void OnNcActivate(HWND hwnd, bool active);
+  void ApplyInactiveRegion(HWND hwnd, bool redraw);
   void ShowDeleteMenu(HWND hwnd);
   void ShowButtons(HWND hwnd);
+
+  // The children are looked up once: finding a child by id asks the window
+  // system for the whole list of children each time.
+  HWND body_ = nullptr;
+  HWND buttons_[kButtonCount] = {};
 };
 
 }  // namespace memo

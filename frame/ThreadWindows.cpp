@@ -65,9 +65,14 @@ void CloseNotes() {
 }
 
 std::vector<HWND> MiniNotesOf(HWND owner) {
+  // Looked up by class rather than by walking every window of the thread:
+  // each note asks on every move and show, and a page may hold a hundred.
   std::vector<HWND> minis;
-  for (HWND hwnd : ThreadWindows()) {
-    if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) && ::GetParent(hwnd) == owner) {
+  DWORD thread = ::GetCurrentThreadId();
+  for (HWND hwnd = ::FindWindowExA(nullptr, nullptr, kClassMini, nullptr); hwnd;
+       hwnd = ::FindWindowExA(nullptr, hwnd, kClassMini, nullptr)) {
+    if (::GetWindowThreadProcessId(hwnd, nullptr) == thread &&
+        (::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) && ::GetParent(hwnd) == owner) {
       minis.push_back(hwnd);
     }
   }

@@ -241,23 +241,29 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
     return -1;
   }
   std::string file = SettingsFileOfWindow(hwnd);
+  IniSectionValues saved(file, kSectionWindow);
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
-  DWORD noteBits =
-      static_cast<DWORD>(IniReadInt(file, kSectionWindow, kKeyStyle, static_cast<int>(style & kNoteStyleMask)));
-  ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((noteBits & kNoteStyleMask) | (style & kKeptStyleMask)));
-  ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  DWORD noteBits = static_cast<DWORD>(saved.Int(kKeyStyle, static_cast<int>(style & kNoteStyleMask)));
+  DWORD newStyle = (noteBits & kNoteStyleMask) | (style & kKeptStyleMask);
+  bool frameChanged = newStyle != style;
+  if (frameChanged) ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(newStyle));
 
   RECT current;
   ::GetWindowRect(hwnd, &current);
-  int x = IniReadInt(file, kSectionWindow, kKeyX, current.left);
-  int y = IniReadInt(file, kSectionWindow, kKeyY, current.top);
-  int cx = IniReadInt(file, kSectionWindow, kKeyCX, Width(current));
-  int cy = IniReadInt(file, kSectionWindow, kKeyCY, Height(current));
+  int x = saved.Int(kKeyX, current.left);
+  int y = saved.Int(kKeyY, current.top);
+  int cx = saved.Int(kKeyCX, Width(current));
+  int cy = saved.Int(kKeyCY, Height(current));
   RECT workArea{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   RECT placed = ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea);
+  // The new frame and the saved place in one move: a page opens many notes,
+  // and every move of a note lays out its caption again. Without
+  // SWP_NOACTIVATE each note would be activated as it opens, only to be
+  // deactivated by the next one.
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-  if (::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) flags |= SWP_NOSIZE;  // the main bar keeps its size
+  if (frameChanged) flags |= SWP_FRAMECHANGED;
+  if (newStyle & WS_POPUP) flags |= SWP_NOSIZE;  // the main bar keeps its size
   ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
   lastPosition_ = WindowPosition(hwnd);
 
@@ -331,8 +337,9 @@ void TopLevelWindow::OnMinimizeTimer(HWND hwnd) {
 
 void TopLevelWindow::OnMove(HWND hwnd) {
   POINT now = WindowPosition(hwnd);
-  MoveWindowsBy(MiniNotesOf(hwnd), now.x - lastPosition_.x, now.y - lastPosition_.y);
+  int dx = now.x - lastPosition_.x, dy = now.y - lastPosition_.y;
   lastPosition_ = now;
+  if (dx != 0 || dy != 0) MoveWindowsBy(MiniNotesOf(hwnd), dx, dy);
 }
 
 void TopLevelWindow::OnStyleChanging(HWND hwnd, const STYLESTRUCT& change) {
@@ -353,13 +360,11 @@ void TopLevelWindow::OnStyleChanging(HWND hwnd, const STYLESTRUCT& change) {
 }
 
 void TopLevelWindow::OnSettingsChanged(HWND hwnd) {
-  std::string file = SettingsFileOfWindow(hwnd);
-  SetColorProp(hwnd, kPropColorBG,
-               IniReadColor(file, kSectionWindow, kKeyColorBG, GetColorProp(hwnd, kPropColorBG)));
-  SetColorProp(hwnd, kPropColorText,
-               IniReadColor(file, kSectionWindow, kKeyColorText, GetColorProp(hwnd, kPropColorText)));
+  IniSectionValues saved(SettingsFileOfWindow(hwnd), kSectionWindow);
+  SetColorProp(hwnd, kPropColorBG, saved.Color(kKeyColorBG, GetColorProp(hwnd, kPropColorBG)));
+  SetColorProp(hwnd, kPropColorText, saved.Color(kKeyColorText, GetColorProp(hwnd, kPropColorText)));
   if (SetLayeredWindowAttributesFn layered = LayeredFunction()) {
-    int alpha = ClampAlpha(IniReadInt(file, kSectionWindow, kKeyAlpha, 0));
+    int alpha = ClampAlpha(saved.Int(kKeyAlpha, 0));
     LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
     if (alpha > 0) {
       if (!(exStyle & WS_EX_LAYERED)) ::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);

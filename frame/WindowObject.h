@@ -37,8 +37,16 @@ LRESULT SafeResultAfterException(UINT message);
 
 template <typename T>
 LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  T* object = static_cast<T*>(::GetPropA(hwnd, kThisProperty));
-  if (!object) {
+  // The property is the binding; the last window served by this class is
+  // remembered beside it, because a property lookup is a round trip to the
+  // window system and a note handles hundreds of messages as it opens.
+  static HWND lastWindow = nullptr;
+  static T* lastObject = nullptr;
+  T* object = hwnd == lastWindow ? lastObject : static_cast<T*>(::GetPropA(hwnd, kThisProperty));
+  if (object) {
+    lastWindow = hwnd;
+    lastObject = object;
+  } else {
     // Messages before WM_CREATE (WM_NCCREATE, WM_GETMINMAXINFO, ...) and all
     // messages of a window whose object could not be made.
     if (message != WM_CREATE) return ::DefWindowProcA(hwnd, message, wParam, lParam);
@@ -57,6 +65,7 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     result = SafeResultAfterException(message);
   }
   if (message == WM_DESTROY) {
+    if (lastWindow == hwnd) lastWindow = nullptr;
     ::RemovePropA(hwnd, kThisProperty);
     delete static_cast<DropTarget*>(object);
   }

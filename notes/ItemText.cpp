@@ -116,13 +116,13 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   // Wine's edit control counts the text it was created with as a change;
   // only the user's edits may count, or the guard below could not tell.
   ::SendMessageA(body, EM_SETMODIFY, FALSE, 0);
-  shownAltered_ = !read || BodyText(hwnd) != bytes;
+  shownAltered_ = !read || HwndGetText(body) != bytes;
   int tabStop = 8;
   ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
 
-std::string ItemText::BodyText(HWND hwnd) const { return HwndGetText(::GetDlgItem(hwnd, kIdBody)); }
+std::string ItemText::BodyText(HWND) const { return HwndGetText(Body()); }
 
 void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
   UniqueMenu menu(::CreatePopupMenu());
@@ -143,7 +143,7 @@ bool ItemText::SaveTo(HWND hwnd, const std::string& path) { return SaveFileRepla
 void ItemText::SaveWithFallback(HWND hwnd) {
   std::string path = NotePathOfWindow(hwnd);
   if (path.empty()) return;
-  HWND body = ::GetDlgItem(hwnd, kIdBody);
+  HWND body = Body();
   if (shownAltered_) {
     // Only an edit by the user may replace what the control could not show.
     if (!body || !::SendMessageA(body, EM_GETMODIFY, 0, 0)) return;

@@ -173,6 +173,64 @@ bool IniWriteSection(const std::string& file, const char* section, const std::st
   return ::WritePrivateProfileSectionA(section, block.c_str(), file.c_str()) != FALSE;
 }
 
+IniSectionValues::IniSectionValues(const std::string& file, const char* section) {
+  std::string lines = IniReadSection(file, section);
+  for (size_t start = 0; start < lines.size();) {
+    size_t end = lines.find('\0', start);
+    if (end == std::string::npos) end = lines.size();
+    std::string line = lines.substr(start, end - start);
+    size_t equals = line.find('=');
+    if (equals != std::string::npos) {
+      values_.emplace_back(line.substr(0, equals), ProfileValueOfLine(line.substr(equals + 1)));
+    }
+    start = end + 1;
+  }
+}
+
+const std::string* IniSectionValues::Find(const char* key) const {
+  if (key == nullptr) return nullptr;
+  // The first line of a key counts, as for a single read.
+  for (const auto& value : values_) {
+    if (EqualsNoCase(value.first, key)) return &value.second;
+  }
+  return nullptr;
+}
+
+int IniSectionValues::Int(const char* key, int def) const {
+  const std::string* value = Find(key);
+  if (value == nullptr || value->empty()) return def;
+  // A single read takes at most 29 characters.
+  return ParseProfileInt(value->substr(0, 29));
+}
+
+COLORREF IniSectionValues::Color(const char* key, COLORREF def) const {
+  const std::string* value = Find(key);
+  COLORREF color = def;
+  return value != nullptr && ParseColorText(*value, &color) ? color : def;
+}
+
+std::string ProfileValueOfLine(const std::string& value) {
+  size_t first = value.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  size_t last = value.find_last_not_of(" \t");
+  std::string trimmed = value.substr(first, last - first + 1);
+  if (trimmed.size() >= 2 && (trimmed.front() == '"' || trimmed.front() == '\'') &&
+      trimmed.back() == trimmed.front()) {
+    return trimmed.substr(1, trimmed.size() - 2);
+  }
+  return trimmed;
+}
+
+int ParseProfileInt(const std::string& text) {
+  size_t at = 0;
+  while (at < text.size() && static_cast<unsigned char>(text[at]) <= ' ') ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  unsigned long value = 0;  // wraps like the system's conversion
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) value = value * 10 + (text[at] - '0');
+  return static_cast<int>(negative ? 0UL - value : value);
+}
+
 std::vector<std::string> IniSectionNames(const std::string& file) {
   std::vector<std::string> names;
   if (file.empty()) return names;

@@ -73,6 +73,29 @@ std::vector<std::string> IniSectionNames(const std::string& file);
 // nor the title of an open mini note window.
 std::string UniqueMiniSection(const std::string& file, const char* format);
 
+// One section read at once, answering integers and colours by the same rules
+// as the single reads above. A single read opens and checks the file again
+// each time; a note reads a handful of values as it opens, and a page may
+// open a hundred notes.
+class IniSectionValues {
+ public:
+  IniSectionValues(const std::string& file, const char* section);
+  // As IniReadInt and IniReadColor: a missing or empty value gives def.
+  int Int(const char* key, int def) const;
+  COLORREF Color(const char* key, COLORREF def) const;
+
+ private:
+  const std::string* Find(const char* key) const;
+  std::vector<std::pair<std::string, std::string>> values_;
+};
+
+// The value part of a section line as a single read returns it: a pair of
+// surrounding quotes removed.
+std::string ProfileValueOfLine(const std::string& value);
+// An integer as the system reads one: leading blanks, a sign, decimal
+// digits up to the first other character; no digits give 0.
+int ParseProfileInt(const std::string& text);
+
 // root.ini for a window with WS_POPUP (the main bar), else the note path of
 // its title + ".ini"; "" for a window without a title.
 std::string SettingsFileOfWindow(HWND hwnd);

@@ -195,7 +195,13 @@ HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
                                 kNoteWindowWidth, kNoteWindowHeight, nullptr, nullptr,
                                 ::GetModuleHandleA(nullptr), nullptr);
   if (hwnd == nullptr) return nullptr;
-  ::BringWindowToTop(hwnd);
+  // A note opened with its page is not to be shown active: it goes to the
+  // top without taking the activation (which BringWindowToTop would).
+  if (show) {
+    ::BringWindowToTop(hwnd);
+  } else {
+    ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   ::ShowWindow(hwnd, show ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
   return hwnd;
 }

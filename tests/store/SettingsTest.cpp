@@ -140,6 +140,39 @@ TEST_F(SettingsFileTest, ColorsReadFromTheFile) {
   EXPECT_EQ(IniReadColor(file(), "Window", "E", 7), 0x77FFFFu);
 }
 
+TEST_F(SettingsFileTest, ASectionReadAtOnceAnswersAsSingleReadsDo) {
+  // Written as a person might edit the file: blanks, quotes, signs, junk,
+  // a repeated key and keys in another letter case.
+  ASSERT_TRUE(test::WriteBytes(file(),
+                               "[Window]\r\n"
+                               "Style = 290 \r\n"
+                               "X=-12\r\n"
+                               "Y=\"34\"\r\n"
+                               "cx=+400px\r\n"
+                               "CY=abc\r\n"
+                               "Alpha=\r\n"
+                               "Big=99999999999\r\n"
+                               "Long=123456789012345678901234567890123\r\n"
+                               "ColorBG= 1234567\r\n"
+                               "ColorText=-1\r\n"
+                               "Twice=1\r\n"
+                               "Twice=2\r\n"
+                               "[Other]\r\n"
+                               "X=5\r\n"));
+  IniSectionValues values(file(), "Window");
+  for (const char* key : {"Style", "X", "Y", "CX", "CY", "Alpha", "Big", "Long", "Twice", "Missing", "colorbg"}) {
+    EXPECT_EQ(values.Int(key, 77), IniReadInt(file(), "Window", key, 77)) << key;
+  }
+  for (const char* key : {"ColorBG", "ColorText", "X", "Alpha", "Missing"}) {
+    EXPECT_EQ(values.Color(key, 7), IniReadColor(file(), "Window", key, 7)) << key;
+  }
+  EXPECT_EQ(values.Int("Style", 0), 290);
+  EXPECT_EQ(values.Int("CX", 0), 400);
+  EXPECT_EQ(values.Int("Alpha", 77), 77) << "an empty value gives the default";
+  EXPECT_EQ(IniSectionValues(file(), "Nothing").Int("X", 3), 3);
+  EXPECT_EQ(IniSectionValues(file(), "").Int("X", 3), 3);
+}
+
 TEST_F(SettingsFileTest, WholeSectionsOfAnySizeReadBackWithTheirSeparators) {
   for (int lines : {3, 50, 100}) {  // about 90, 1500 and 3000 bytes
     std::string section = "S" + std::to_string(lines);
