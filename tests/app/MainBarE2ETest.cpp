@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/support/AppDriver.h"
+#include "tests/support/AppTest.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -42,7 +43,7 @@ RECT ClientRectOfChild(HWND parent, HWND child) {
   return r;
 }
 
-class MainBarTest : public ::testing::Test {
+class MainBarTest : public AppTest {
  protected:
   // Presses the left button at from, moves in steps to to, and releases.
   void Drag(POINT from, POINT to) {
@@ -58,10 +59,6 @@ class MainBarTest : public ::testing::Test {
     PumpFor(200);
   }
 
-  RegValueGuard rootGuard_{"Software\\Quendra\\Memopane", "RootPath2"};
-  UnmanagedWindowsScope unmanaged_;
-  TempFolder root_{"memo-bar"};
-  AppDriver app_;
 };
 
 TEST_F(MainBarTest, DraggedAndSizedTheBarStaysInTheWorkAreaAndKeepsItsHeight) {

@@ -12,6 +12,7 @@
 #include "app/MainMenu.h"
 #include "store/Store.h"
 #include "tests/support/AppDriver.h"
+#include "tests/support/InProcessStore.h"
 #include "tests/support/ReadOnly.h"
 #include "tests/support/TestFiles.h"
 
@@ -64,38 +65,16 @@ const Item* FindId(const std::vector<Item>& items, UINT id) {
   return nullptr;
 }
 
-class MainMenuTest : public ::testing::Test {
+class MainMenuTest : public InProcessStoreTest {
  protected:
-  static void SetUpTestSuite() { ::OleInitialize(nullptr); }
-  static void TearDownTestSuite() { ::OleUninitialize(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(::SetEnvironmentVariableA("RootPath2", root_.path().c_str()));
-    ASSERT_TRUE(MakeFolder(root_ / "common"));
-    IniSet(root_ / "root.ini", "Info", "Splash", "0");
-  }
-  void TearDown() override {
-    for (HWND hwnd : opened_) {
-      if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-    }
-    ::SetEnvironmentVariableA("RootPath2", nullptr);
-  }
-
-  void UsePage(const std::string& page) {
-    ASSERT_TRUE(MakeFolder(root_ / page));
-    IniSet(root_ / "root.ini", "Info", "CurrentPage", page.c_str());
-  }
-
   std::vector<Item> Build(bool hasPage) {
     menu_ = BuildMainMenu(hasPage, &sources_);
     EXPECT_TRUE(menu_);
     return Items(menu_.get());
   }
 
-  TempFolder root_{"memo-menu"};
   MainMenuSources sources_;
   UniqueMenu menu_;
-  std::vector<HWND> opened_;
 };
 
 // Every id that depends on a current page, and the sub-menu of new items.
@@ -161,7 +140,7 @@ TEST_F(MainMenuTest, NotesToShowListPageThenCommonAndCheckOpenOnes) {
   ASSERT_TRUE(WriteBytes(Join(root_ / "common", "menu-c.txt"), "c"));
   HWND open = OpenNoteWindow("menu-a.txt", false, false);
   ASSERT_TRUE(open);
-  opened_.push_back(open);
+  Track(open);
 
   std::vector<Item> top = Build(true);
   std::vector<Item> items = Items(FindText(top, "表示する付箋(&H)")->sub);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/AppDriver.h"
+#include "tests/support/AppTest.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -21,23 +22,11 @@ constexpr UINT kMsgSettingsChanged = 0x8108;
 
 using Names = std::vector<std::string>;
 
-class NoteOpsTest : public ::testing::Test {
+class NoteOpsTest : public AppTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(MakeFolder(root_ / "p"));
     ASSERT_TRUE(MakeFolder(root_ / "common"));
-  }
-
-  HWND Start(const std::string& page) {
-    IniSet(root_ / "root.ini", "Info", "CurrentPage", page.c_str());
-    if (!app_.StartWithRoot(root_.path())) return nullptr;
-    HWND bar = app_.WaitMainBarVisible();
-    if (bar && !WaitUntil([&] { return WindowText(bar) == page; })) return nullptr;
-    return bar;
-  }
-
-  bool WaitNotes(const Names& titles) {
-    return WaitUntil([&] { return app_.NoteTitles() == titles; });
   }
 
   // The visible window of a note, once it is there.
@@ -53,10 +42,6 @@ class NoteOpsTest : public ::testing::Test {
   std::string Page(const std::string& name) const { return Join(root_ / "p", name); }
   std::string Common(const std::string& name) const { return Join(root_ / "common", name); }
 
-  RegValueGuard rootGuard_{"Software\\Quendra\\Memopane", "RootPath2"};
-  UnmanagedWindowsScope unmanaged_;
-  TempFolder root_{"memo-notes"};
-  AppDriver app_;
 };
 
 TEST_F(NoteOpsTest, NewNotesAreNamedFromTheirModelNames) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/AppDriver.h"
+#include "tests/support/AppTest.h"
 #include "tests/support/ReadOnly.h"
 #include "tests/support/TestFiles.h"
 
@@ -22,23 +23,9 @@ constexpr WPARAM kCmdPageList = 272;
 
 using Names = std::vector<std::string>;
 
-class PagesTest : public ::testing::Test {
+class PagesTest : public AppTest {
  protected:
-  // Starts the program on the root with this current page; returns the bar
-  // once it shows the page.
-  HWND Start(const std::string& page) {
-    IniSet(root_ / "root.ini", "Info", "CurrentPage", page.c_str());
-    if (!app_.StartWithRoot(root_.path())) return nullptr;
-    HWND bar = app_.WaitMainBarVisible();
-    if (bar && !WaitUntil([&] { return WindowText(bar) == page; })) return nullptr;
-    return bar;
-  }
-
   std::string CurrentPage() { return IniGet(root_ / "root.ini", "Info", "CurrentPage", "<missing>"); }
-
-  bool WaitNotes(const Names& titles) {
-    return WaitUntil([&] { return app_.NoteTitles() == titles; });
-  }
 
   // Opens the page list as its button does; the combo box once it is there.
   HWND OpenPageList(HWND bar) {
@@ -77,10 +64,6 @@ class PagesTest : public ::testing::Test {
     ASSERT_TRUE(WriteBytes(Join(root_ / folder, name), name));
   }
 
-  RegValueGuard rootGuard_{"Software\\Quendra\\Memopane", "RootPath2"};
-  UnmanagedWindowsScope unmanaged_;
-  TempFolder root_{"memo-pages"};
-  AppDriver app_;
 };
 
 TEST_F(PagesTest, PageListSwitchesPagesAndClosesWithoutChangeOnTheCurrentPageOrEsc) {

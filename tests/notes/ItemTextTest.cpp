@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/AppDriver.h"
+#include "tests/support/InProcessStore.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -17,22 +18,11 @@ namespace {
 
 using namespace std::string_literals;
 
-class ItemTextTest : public ::testing::Test {
+class ItemTextTest : public InProcessStoreTest {
  protected:
-  static void SetUpTestSuite() { ::OleInitialize(nullptr); }
-  static void TearDownTestSuite() { ::OleUninitialize(); }
-
   void SetUp() override {
-    ASSERT_TRUE(::SetEnvironmentVariableA("RootPath2", root_.path().c_str()));
-    ASSERT_TRUE(MakeFolder(root_ / "common"));
-    ASSERT_TRUE(MakeFolder(root_ / "page"));
-    IniSet(root_ / "root.ini", "Info", "CurrentPage", "page");
-  }
-  void TearDown() override {
-    for (HWND hwnd : opened_) {
-      if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-    }
-    ::SetEnvironmentVariableA("RootPath2", nullptr);
+    InProcessStoreTest::SetUp();
+    UsePage("page");
   }
 
   std::string PathOf(const std::string& name) { return Join(root_ / "page", name); }
@@ -44,7 +34,7 @@ class ItemTextTest : public ::testing::Test {
                                   WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 400, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr),
                                   nullptr);
-    if (note) opened_.push_back(note);
+    Track(note);
     PumpFor(20);
     return note;
   }
@@ -82,8 +72,6 @@ class ItemTextTest : public ::testing::Test {
     return found;
   }
 
-  TempFolder root_{"memo-text"};
-  std::vector<HWND> opened_;
   std::string boxTitle_;
   std::string boxText_;
 };
