@@ -13,5 +13,8 @@ wine_prepare "${MEMOPANE_WINEPREFIX:-$HOME/.memopane-wine}"
 if [ -n "${DISPLAY:-}" ]; then
   exec "$WINE" "$build/bin/memopane.exe"
 fi
-echo "run: no display; starting Memopane inside Xvfb (take a screenshot with: DISPLAY=\$display import -window root shot.png)"
-exec xvfb-run -a -s "-screen 0 1280x1024x24" "$WINE" "$build/bin/memopane.exe"
+# xvfb-run picks a free display; say which, so that a screenshot can be taken.
+exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+  echo "run: no display of your own; Memopane runs in Xvfb on $DISPLAY"
+  echo "run: see it with: DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY import -window root shot.png"
+  exec "$WINE" "$1"' sh "$build/bin/memopane.exe"
