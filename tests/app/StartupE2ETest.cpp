@@ -110,12 +110,16 @@ TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   TempFolder root;
   ASSERT_TRUE(MakeFolder(root / "page"));
   ASSERT_TRUE(WriteBytes(root / "page\\memo.txt", "memo"));
+  // A note that is not raised with the main bar.
+  ASSERT_TRUE(WriteBytes(root / "page\\stay.txt", "stay"));
+  IniSet(root / "page\\stay.txt.ini", "Window", "Style", "514");
   IniSet(root / "root.ini", "Info", "CurrentPage", "page");
   ASSERT_TRUE(app_.StartWithRoot(root.path()));
   HWND bar = app_.WaitMainBarVisible();
   ASSERT_TRUE(bar);
   HWND note = app_.WaitWindow("Memopane-Text", "memo.txt");
-  ASSERT_TRUE(note);
+  HWND stay = app_.WaitWindow("Memopane-Text", "stay.txt");
+  ASSERT_TRUE(note && stay);
 
   // A window of another program covers the note...
   HWND cover = ::CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
@@ -126,7 +130,7 @@ TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   ASSERT_TRUE(WaitUntil([&] {
     ::SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     PumpFor(500);
-    return IsAbove(cover, note);
+    return IsAbove(cover, note) && IsAbove(cover, stay);
   }));
 
   AppDriver second(AppDriver::kLeaveOthers);
@@ -138,6 +142,7 @@ TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   EXPECT_EQ(app_.Windows("Memopane-Main").size(), 1u);
   // ...until the second start brings the first copy's windows to the front.
   EXPECT_TRUE(WaitUntil([&] { return IsAbove(note, cover); }, 3000));
+  EXPECT_TRUE(IsAbove(cover, stay)) << "a note with style bit 0x200 stays where it is";
   ::DestroyWindow(cover);
   EXPECT_EQ(app_.Quit(), 0u);
 }
@@ -169,6 +174,28 @@ TEST_F(StartupTest, UncreatableRootFailsWithoutTouchingTheRegistry) {
   ASSERT_TRUE(app_.Answer(*box, IDOK));
   EXPECT_EQ(app_.WaitExit(), 1u);
   EXPECT_FALSE(app_.FindWindowOf("Memopane-Main"));
+}
+
+TEST_F(StartupTest, AutoRunWritesTheRunValueUnlessSwitchedOff) {
+  constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  RegValueGuard runGuard(kRunKey, "Memopane");
+  TempFolder root;
+
+  // On by default: every start records the program's own full path.
+  RegDelete(kRunKey, "Memopane");
+  IniSet(root / "root.ini", "Info", "AutoRun", "1");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  EXPECT_EQ(RegGet(kRunKey, "Memopane").value_or("<missing>"), MemopaneExe());
+  EXPECT_EQ(app_.Quit(), 0u);
+
+  // Off: a value that is there stays as it is.
+  RegSet(kRunKey, "Memopane", "C:\\elsewhere\\memopane.exe");
+  IniSet(root / "root.ini", "Info", "AutoRun", "0");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  EXPECT_EQ(RegGet(kRunKey, "Memopane").value_or("<missing>"), "C:\\elsewhere\\memopane.exe");
+  EXPECT_EQ(app_.Quit(), 0u);
 }
 
 TEST_F(StartupTest, SplashSettingDecidesHowTheBarAppears) {
