@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "frame/Messages.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/AppTest.h"
 #include "tests/support/TestFiles.h"
@@ -15,8 +16,6 @@
 namespace memo::test {
 namespace {
 
-constexpr int kMenuButtonId = 268;
-constexpr int kPageListButtonId = 272;
 
 // Icons in the notification area: Wine's own tray window (shown when no
 // desktop shell offers one) holds one child window per icon; the Windows
@@ -71,8 +70,8 @@ TEST_F(MainBarTest, DraggedAndSizedTheBarStaysInTheWorkAreaAndKeepsItsHeight) {
 
   // The buttons: menu at (3, 3), page list at (width - 23, 3), 20 wide and
   // the client height less 6.
-  HWND menu = ::GetDlgItem(bar, kMenuButtonId);
-  HWND pages = ::GetDlgItem(bar, kPageListButtonId);
+  HWND menu = ::GetDlgItem(bar, kCmdMenuButton);
+  HWND pages = ::GetDlgItem(bar, kCmdPageList);
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(menu) && ::IsWindowVisible(pages); }));
   RECT m = ClientRectOfChild(bar, menu), p = ClientRectOfChild(bar, pages);
   EXPECT_EQ(m.left, 3);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/Messages.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/AppTest.h"
 #include "tests/support/TestFiles.h"
@@ -13,12 +14,6 @@
 namespace memo::test {
 namespace {
 
-constexpr WPARAM kCmdNewText = 260;
-constexpr WPARAM kCmdNewFolder = 261;
-constexpr WPARAM kCmdNewBrowser = 262;
-constexpr WPARAM kCmdNewImage = 263;
-constexpr WPARAM kCmdNewCalendar = 264;
-constexpr UINT kMsgSettingsChanged = 0x8108;
 
 using Names = std::vector<std::string>;
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/Messages.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/AppTest.h"
 #include "tests/support/ReadOnly.h"
@@ -14,12 +15,6 @@
 namespace memo::test {
 namespace {
 
-constexpr int kPageListId = 267;
-constexpr int kMenuButtonId = 268;
-constexpr int kPageListButtonId = 272;
-constexpr WPARAM kCmdNewPage = 259;
-constexpr WPARAM kCmdDeletePage = 265;
-constexpr WPARAM kCmdPageList = 272;
 
 using Names = std::vector<std::string>;
 
@@ -31,7 +26,7 @@ class PagesTest : public AppTest {
   HWND OpenPageList(HWND bar) {
     ::PostMessageA(bar, WM_COMMAND, kCmdPageList, 0);
     HWND combo = nullptr;
-    WaitUntil([&] { return (combo = ::GetDlgItem(bar, kPageListId)) != nullptr && ::IsWindowVisible(combo); });
+    WaitUntil([&] { return (combo = ::GetDlgItem(bar, kIdBody)) != nullptr && ::IsWindowVisible(combo); });
     return combo;
   }
 
@@ -42,7 +37,7 @@ class PagesTest : public AppTest {
   }
 
   bool WaitPageListGone(HWND bar) {
-    return WaitUntil([&] { return ::GetDlgItem(bar, kPageListId) == nullptr; });
+    return WaitUntil([&] { return ::GetDlgItem(bar, kIdBody) == nullptr; });
   }
 
   // Clicks a button of a dialog and waits until the dialog is gone.
@@ -91,8 +86,8 @@ TEST_F(PagesTest, PageListSwitchesPagesAndClosesWithoutChangeOnTheCurrentPageOrE
   EXPECT_EQ(ComboItems(combo), (Names{"A", "B"}));
   EXPECT_EQ(ComboSelection(combo), 0);
   EXPECT_TRUE(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
-  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(bar, kMenuButtonId)));
-  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(bar, kPageListButtonId)));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(bar, kCmdMenuButton)));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(bar, kCmdPageList)));
 
   // Choosing B: its notes and the common notes open, A's close.
   ::SendMessageA(combo, CB_SETCURSEL, 1, 0);
@@ -101,8 +96,8 @@ TEST_F(PagesTest, PageListSwitchesPagesAndClosesWithoutChangeOnTheCurrentPageOrE
   EXPECT_EQ(WindowText(bar), "B");
   EXPECT_EQ(CurrentPage(), "B");
   EXPECT_TRUE(WaitNotes({"\"c.txt\"", "b1.txt"})) << ::testing::PrintToString(app_.NoteTitles());
-  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(bar, kMenuButtonId)) &&
-                                     ::IsWindowEnabled(::GetDlgItem(bar, kPageListButtonId)); }));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(bar, kCmdMenuButton)) &&
+                                     ::IsWindowEnabled(::GetDlgItem(bar, kCmdPageList)); }));
 
   // Choosing the current page again reloads nothing: the same windows stay.
   std::vector<HWND> open = SortedNoteWindows();
@@ -176,7 +171,7 @@ TEST_F(PagesTest, CreateRenameAndDeletePages) {
   }
 
   // Delete page, answered "no" by the user: nothing happens.
-  ::PostMessageA(bar, WM_COMMAND, kCmdDeletePage, 0);
+  ::PostMessageA(bar, WM_COMMAND, kCmdDelete, 0);
   auto question = app_.WaitDialog();
   ASSERT_TRUE(question);
   EXPECT_EQ(question->title, "Memopane");
@@ -190,7 +185,7 @@ TEST_F(PagesTest, CreateRenameAndDeletePages) {
 
   // Answered "yes": the bar empties, the notes close, the folder goes to the
   // Recycle Bin after the shell's own question.
-  ::PostMessageA(bar, WM_COMMAND, kCmdDeletePage, 0);
+  ::PostMessageA(bar, WM_COMMAND, kCmdDelete, 0);
   question = app_.WaitDialog();
   ASSERT_TRUE(question);
   Answer(*question, IDYES);
@@ -204,7 +199,7 @@ TEST_F(PagesTest, CreateRenameAndDeletePages) {
   // page.
   EXPECT_EQ(SetText(bar, "改名"), TRUE);
   EXPECT_TRUE(WaitNotes({"新しいテキスト1.txt"}));
-  ::PostMessageA(bar, WM_COMMAND, kCmdDeletePage, 0);
+  ::PostMessageA(bar, WM_COMMAND, kCmdDelete, 0);
   question = app_.WaitDialog();
   ASSERT_TRUE(question);
   Answer(*question, IDYES);
