@@ -1,6 +1,7 @@
 // The main bar window.
 #include "app/MainBar.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "app/MainMenu.h"
@@ -12,6 +13,7 @@
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
 #include "frame/ThreadWindows.h"
+#include "frame/Tooltip.h"
 #include "resources/resource.h"
 #include "store/FileSystem.h"
 #include "store/NoteOps.h"
@@ -36,6 +38,19 @@ constexpr COLORREF kInactiveFrame = 0xFFAA55;  // light blue
 constexpr DWORD kPageListStyle = WS_CHILD | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST | CBS_SORT;
 constexpr DWORD kPageListExStyle = WS_EX_CLIENTEDGE | WS_EX_TOPMOST;
 constexpr int kPageListDropHeight = 600;
+
+// The message the shell broadcasts when it (re)starts: its notification area
+// is new and empty then, so every tray icon must be added again.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+// The shared tooltip would stay over a menu or list that the bar opens
+// beneath the button it describes.
+void PopTooltip() {
+  if (HWND tooltip = SharedTooltip()) ::SendMessageA(tooltip, TTM_POP, 0, 0);
+}
 
 // A drag of the bar: where the left button went down, and whether the move
 // loop that follows was started by that press.
@@ -68,6 +83,10 @@ constexpr NewNoteModel kNewNoteModels[] = {
 }  // namespace
 
 LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == TaskbarCreatedMessage() && message != 0) {
+    if (Created()) AddTrayIcon(hwnd);
+    return 0;
+  }
   switch (message) {
     case WM_CREATE:
       return OnCreate(hwnd, message, wParam, lParam);
@@ -123,6 +142,7 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CONTEXTMENU: {
       POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       if (lParam == -1) ::GetCursorPos(&at);  // from the keyboard
+      PopTooltip();
       ShowMainMenu(hwnd, at.x, at.y);
       return 0;
     }
@@ -160,13 +180,19 @@ LRESULT MainBar::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     std::string self = ModulePath();
     if (!self.empty()) RegWriteString(HKEY_CURRENT_USER, kRunKey, kRunValue, self);
   }
-  AddTrayIcon(hwnd);
   CreateCaptionButton(hwnd, kCmdMenuButton, ">", "メニュー");
   CreateCaptionButton(hwnd, kCmdPageList, "V", "ページ一覧");
-  return TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+  LRESULT result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+  // Only a complete bar shows in the notification area: an icon added
+  // before a failing step would outlive the window it calls back.
+  if (result != -1) AddTrayIcon(hwnd);
+  return result;
 }
 
 void MainBar::OnDestroy(HWND hwnd) {
+  // From here on the program is ending: a copy started now waits for this
+  // one to end instead of waking a bar that is going away.
+  AnnounceQuit();
   CloseNotes();
   RemoveTrayIcon(hwnd);
   ::PostQuitMessage(0);
@@ -184,7 +210,10 @@ void MainBar::AddTrayIcon(HWND hwnd) {
   data.uCallbackMessage = kMsgTray;
   data.hIcon = trayIcon_.get();
   lstrcpynA(data.szTip, kProductName, sizeof(data.szTip));
-  trayAdded_ = ::Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  // Told that the shell restarted while the icon is still there, the add
+  // fails: the icon is then brought up to date instead of duplicated.
+  trayAdded_ = ::Shell_NotifyIconA(NIM_ADD, &data) != FALSE ||
+               (trayAdded_ && ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE);
 }
 
 void MainBar::RemoveTrayIcon(HWND hwnd) {
@@ -445,6 +474,7 @@ void MainBar::OpenPageList(HWND hwnd) {
       break;
     }
   }
+  PopTooltip();
   ::ShowWindow(combo, SW_SHOWNORMAL);
   ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
 }

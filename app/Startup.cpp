@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "app/Registry.h"
+#include "app/SingleCopy.h"
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
 #include "notes/AtlHost.h"
@@ -60,6 +61,23 @@ constexpr int kMainBarWidth = 320;
 constexpr int kMainBarHeight = 24;
 // The system dialog class, also the class of property sheets.
 constexpr ATOM kDialogClassAtom = 0x8002;
+// How long a new copy waits for an ending one; closing a page of hundreds
+// of notes takes seconds, a copy still ending after this is stuck.
+constexpr DWORD kWaitForEndingCopyMs = 120000;
+
+// The lock of the running program, for AnnounceQuit.
+SingleCopy* gSingleCopy = nullptr;
+
+struct SingleCopyScope {
+  explicit SingleCopyScope(SingleCopy* copy) { gSingleCopy = copy; }
+  ~SingleCopyScope() { gSingleCopy = nullptr; }
+};
+
+// Wakes the running copy: the exit code is whether the command was posted.
+int WakeRunningCopy() {
+  HWND running = ::FindWindowA(kClassMain, nullptr);
+  return running && ::PostMessageA(running, WM_COMMAND, kCmdBringToFront, 0) ? 1 : 0;
+}
 
 void ShowStartError(const char* text) { ::MessageBoxA(nullptr, text, kProductName, MB_ICONERROR); }
 
@@ -136,7 +154,25 @@ void RouteMessage(MSG& msg, ATOM dialogAtom) {
   ::DispatchMessageA(&msg);
 }
 
+void AnnounceQuit() {
+  if (gSingleCopy) gSingleCopy->AnnounceQuit();
+}
+
 int RunProgram(HINSTANCE instance, int showCommand) {
+  // Before anything else, so that no dialog or file of a second copy can
+  // come between: the main bar appears only after the first-run welcome.
+  SingleCopy singleCopy;
+  SingleCopyScope published(&singleCopy);
+  switch (singleCopy.ClaimDesktop(kWaitForEndingCopyMs)) {
+    case SingleCopy::Claim::kRun:
+    case SingleCopy::Claim::kNoLock:
+      break;
+    case SingleCopy::Claim::kOtherIsLive:
+      return WakeRunningCopy();
+    case SingleCopy::Claim::kOtherStuck:
+      return 1;
+  }
+
   RootChoice choice = ChooseRootFolder();
   std::string common = PathJoin(choice.root, kCommonFolderName);
   if (!CheckRoot(choice.root) || common.empty() || !CheckRoot(common)) {
@@ -146,9 +182,8 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   RegWriteString(HKEY_CURRENT_USER, kAppKey, kRootValue, choice.root);
   ::SetEnvironmentVariableA(kRootEnvVar, choice.root.c_str());
 
-  if (HWND running = ::FindWindowA(kClassMain, nullptr)) {
-    return ::PostMessageA(running, WM_COMMAND, kCmdBringToFront, 0) ? 1 : 0;
-  }
+  // A bar without the lock: a copy that could not make the lock either.
+  if (::FindWindowA(kClassMain, nullptr)) return WakeRunningCopy();
 
   if (choice.firstRun) {
     ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FIRST_RUN), nullptr, FirstRunProc,

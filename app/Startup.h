@@ -1,4 +1,4 @@
-// Start-up: the root folder, the single-instance test, the system libraries,
+// Start-up: the single-copy lock, the root folder, the system libraries,
 // the main bar, and the one message loop of the program.
 #pragma once
 
@@ -31,6 +31,10 @@ POINT InitialMainBarPosition(const RECT& workArea);
 
 // The whole program: returns the process exit code.
 int RunProgram(HINSTANCE instance, int showCommand);
+
+// The program has begun to end (its main bar is going): a copy started from
+// now on waits for this one to end. Does nothing outside RunProgram.
+void AnnounceQuit();
 
 // Routes one message: dialogs and property sheets first, then the embedded
 // browser control's accelerators, then TranslateMessage and DispatchMessage.

@@ -40,10 +40,22 @@ HWND FindOtherWindow(HWND except) {
 }
 
 void BringAllToTop() {
-  for (HWND hwnd : ThreadWindows()) {
+  // Raised one by one to the top, the windows must go bottom first, or their
+  // order among themselves is turned over at every activation of the bar.
+  // The system's order is read explicitly: the order of the thread's window
+  // list is not promised to be the z-order.
+  DWORD thread = ::GetCurrentThreadId();
+  std::vector<HWND> topFirst;
+  for (HWND hwnd = ::GetTopWindow(nullptr); hwnd; hwnd = ::GetWindow(hwnd, GW_HWNDNEXT)) {
+    if (::GetWindowThreadProcessId(hwnd, nullptr) != thread) continue;
     // Owned windows (mini notes, dialogs) follow their owners.
     if (!IsVisibleWithoutParent(hwnd) || ::GetWindow(hwnd, GW_OWNER)) continue;
     if (::GetWindowLongA(hwnd, GWL_STYLE) & kStyleNotWithMain) continue;
+    topFirst.push_back(hwnd);
+  }
+  for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it) {
+    HWND hwnd = *it;
+    if (!::IsWindow(hwnd)) continue;  // a restore before it may have closed it
     if (HwndGetClass(hwnd) == kClassEdgeBar) {
       ::SendMessageA(hwnd, kMsgRestore, 0, 0);
     } else {

@@ -16,6 +16,7 @@ HWND FindOtherWindow(HWND except);
 // Raises every visible window without parent whose note style lacks 0x200:
 // an edge bar is told to restore its note (without animation), any other
 // window moves to the top of the z-order without activation.
+// Their order among themselves stays as it was.
 void BringAllToTop();
 
 // Sends the refresh message to every visible window without parent.

@@ -278,7 +278,9 @@ void TopLevelWindow::OnDestroy(HWND hwnd) {
   ForgetTooltipsOfChildren(hwnd);
   ::KillTimer(hwnd, kTimerMinimize);
   ::RemovePropA(hwnd, kPropMinimizeCounter);
-  if (!HwndGetText(hwnd).empty()) SaveWindowSettings(hwnd);
+  // A window that refused its creation was never placed from its settings:
+  // writing them would record a note that never opened.
+  if (Created() && !HwndGetText(hwnd).empty()) SaveWindowSettings(hwnd);
   ::RemovePropA(hwnd, kPropColorBG);
   ::RemovePropA(hwnd, kPropColorText);
 }

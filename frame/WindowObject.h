@@ -9,7 +9,8 @@
 //                                          &Dispatch<ItemText>);
 //
 // The dispatcher creates the object on WM_CREATE and deletes it after its
-// WindowProc has seen WM_DESTROY.
+// WindowProc has seen WM_DESTROY. A window whose WM_CREATE returned -1 is
+// never Created(): its destroy handling must not record it as a live window.
 #pragma once
 
 #include <windows.h>
@@ -26,9 +27,18 @@ class WindowObject {
  public:
   virtual LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // True once WM_CREATE has returned without refusing the window.
+  bool Created() const { return created_; }
+
  protected:
   WindowObject() = default;
   ~WindowObject() = default;  // deleted through DropTarget's virtual destructor
+
+ private:
+  template <typename T>
+  friend LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool created_ = false;
 };
 
 // What a window procedure returns when a handler threw: no exception may
@@ -58,16 +68,28 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     ::SetPropA(hwnd, kThisProperty, object);
     if (!object) return ::DefWindowProcA(hwnd, message, wParam, lParam);
   }
+  // Windows follows a refused WM_CREATE with WM_DESTROY; Wine sends only
+  // WM_NCDESTROY. A window that reaches WM_NCDESTROY with its object still
+  // bound never had WM_DESTROY: the object gets its destroy handling there,
+  // so that it runs, and the object is released, exactly once on both.
+  const bool destroying = message == WM_DESTROY || message == WM_NCDESTROY;
   LRESULT result;
   try {
-    result = object->WindowProc(hwnd, message, wParam, lParam);
+    result = object->WindowProc(hwnd, destroying ? WM_DESTROY : message, wParam, lParam);
   } catch (...) {
     result = SafeResultAfterException(message);
   }
-  if (message == WM_DESTROY) {
-    if (lastWindow == hwnd) lastWindow = nullptr;
+  if (message == WM_CREATE && result != -1) static_cast<WindowObject*>(object)->created_ = true;
+  if (destroying) {
+    // The remembered pair must not outlive the window: a later window may
+    // be given the same handle.
+    if (lastWindow == hwnd) {
+      lastWindow = nullptr;
+      lastObject = nullptr;
+    }
     ::RemovePropA(hwnd, kThisProperty);
     delete static_cast<DropTarget*>(object);
+    if (message == WM_NCDESTROY) return ::DefWindowProcA(hwnd, message, wParam, lParam);
   }
   return result;
 }

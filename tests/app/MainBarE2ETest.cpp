@@ -3,6 +3,7 @@
 // its ends; its tray icon is there while the program runs.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -16,25 +17,6 @@
 namespace memo::test {
 namespace {
 
-
-// Icons in the notification area: Wine's own tray window (shown when no
-// desktop shell offers one) holds one child window per icon; the Windows
-// task bar holds one toolbar button per icon. -1 when there is no tray.
-int TrayIconCount() {
-  if (HWND wine = ::FindWindowA("__winex11_standalone_tray", nullptr)) {
-    int count = 0;
-    for (HWND child = ::GetWindow(wine, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-      if (::IsWindowVisible(child) && ClassOf(child) == "__winex11_tray_icon") ++count;
-    }
-    return count;
-  }
-  HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
-  HWND notify = tray ? ::FindWindowExA(tray, nullptr, "TrayNotifyWnd", nullptr) : nullptr;
-  HWND pager = notify ? ::FindWindowExA(notify, nullptr, "SysPager", nullptr) : nullptr;
-  HWND toolbar = pager ? ::FindWindowExA(pager, nullptr, "ToolbarWindow32", nullptr) : nullptr;
-  if (!toolbar) return -1;
-  return static_cast<int>(::SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-}
 
 RECT ClientRectOfChild(HWND parent, HWND child) {
   RECT r = WindowRect(child);
@@ -147,6 +129,33 @@ TEST_F(MainBarTest, TrayIconExistsWhileTheProgramRuns) {
   ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() > 0; })) << "no tray icon";
   int running = TrayIconCount();
   EXPECT_EQ(running, (before < 0 ? 0 : before) + 1);
+  EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == running - 1; })) << "the icon stays after the end";
+}
+
+TEST_F(MainBarTest, TrayIconComesBackWhenTheShellRestarts) {
+  ASSERT_TRUE(app_.StartWithRoot(root_.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() > 0; })) << "no tray icon";
+  const int running = TrayIconCount();
+  const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+
+  // A restarted shell has lost the icon, and says so to every window.
+  NOTIFYICONDATAA icon{};
+  icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  icon.hWnd = bar;
+  icon.uID = 0;
+  ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &icon));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() == running - 1; }));
+  ::SendMessageA(bar, taskbarCreated, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == running; })) << "the icon was not added again";
+
+  // Told so while the icon is there, the bar keeps one icon, and still
+  // removes it at the end.
+  ::SendMessageA(bar, taskbarCreated, 0, 0);
+  PumpFor(500);
+  EXPECT_EQ(TrayIconCount(), running);
   EXPECT_EQ(app_.Quit(), 0u);
   EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == running - 1; })) << "the icon stays after the end";
 }

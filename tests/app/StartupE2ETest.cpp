@@ -2,6 +2,9 @@
 // single-copy rule, start-up failures and the first showing of the main bar.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "frame/Messages.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/TestFiles.h"
 
@@ -145,6 +148,112 @@ TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   EXPECT_TRUE(IsAbove(cover, stay)) << "a note with style bit 0x200 stays where it is";
   ::DestroyWindow(cover);
   EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(StartupTest, BringToFrontKeepsTheNotesInTheirOrder) {
+  UnmanagedWindowsScope unmanaged;
+  TempFolder root;
+  ASSERT_TRUE(MakeFolder(root / "page"));
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) ASSERT_TRUE(WriteBytes(Join(root / "page", name), name));
+  IniSet(root / "root.ini", "Info", "CurrentPage", "page");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  HWND a = app_.WaitWindow("Memopane-Text", "a.txt");
+  HWND b = app_.WaitWindow("Memopane-Text", "b.txt");
+  HWND c = app_.WaitWindow("Memopane-Text", "c.txt");
+  ASSERT_TRUE(a && b && c);
+
+  // The user's arrangement, top first: b, a, c; a window of another program
+  // over all of them. Set again until the start-up's own raising is over.
+  HWND cover = ::CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_TRUE(cover);
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND h : {c, a, b, cover}) {
+      ::SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    PumpFor(500);
+    return IsAbove(cover, b) && IsAbove(b, a) && IsAbove(a, c);
+  }));
+
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(::PostMessageA(bar, WM_COMMAND, kCmdBringToFront, 0));
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(c, cover); }, 3000)) << "the notes were not raised";
+    PumpFor(300);
+    EXPECT_TRUE(IsAbove(b, a) && IsAbove(a, c)) << "the notes' order changed";
+  }
+  ::DestroyWindow(cover);
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(StartupTest, SecondStartDuringTheWelcomeStartsNoSecondCopy) {
+  RegDelete(kAppKey, kRootValue);
+  ASSERT_TRUE(app_.Start());
+  auto welcome = app_.WaitDialog();
+  ASSERT_TRUE(welcome) << "no first-run dialog";
+
+  AppDriver second(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(second.Start());
+  // There is no bar to wake yet: nothing was posted, and no welcome of its own.
+  EXPECT_EQ(second.WaitExit(), 0u);
+
+  ASSERT_TRUE(app_.Answer(*welcome, IDCANCEL));
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  PumpFor(500);
+  int bars = 0;
+  for (HWND h = ::FindWindowExA(nullptr, nullptr, "Memopane-Main", nullptr); h;
+       h = ::FindWindowExA(nullptr, h, "Memopane-Main", nullptr)) {
+    ++bars;
+  }
+  EXPECT_EQ(bars, 1);
+
+  // Once the bar is there, a start wakes it as before.
+  AppDriver third(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(third.Start());
+  EXPECT_EQ(third.WaitExit(), 1u);
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(StartupTest, StartDuringAQuitWaitsForTheEndAndThenRuns) {
+  constexpr int kNotes = 200;
+  UnmanagedWindowsScope unmanaged;
+  TempFolder root;
+  ASSERT_TRUE(MakeFolder(root / "page"));
+  for (int i = 0; i < kNotes; ++i) {
+    ASSERT_TRUE(WriteBytes(Join(root / "page", "note" + std::to_string(i) + ".txt"), "note"));
+  }
+  IniSet(root / "root.ini", "Info", "CurrentPage", "page");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  // The bar shows once it has opened the page.
+  HWND bar = app_.WaitMainBarVisible(120000);
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(WaitUntil([&] { return app_.NoteWindows().size() == kNotes; }));
+
+  // The quit is under way (notes are closing) when the next copy starts.
+  ASSERT_TRUE(::PostMessageA(bar, WM_CLOSE, 0, 0));
+  ASSERT_TRUE(WaitUntil([&] { return app_.NoteWindows().size() < kNotes; }));
+  AppDriver next(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(next.Start());
+  ASSERT_TRUE(app_.Running()) << "the quit ended before the next start: nothing was tested";
+
+  // The next copy neither wakes the ending one nor opens beside it.
+  bool together = false;
+  HWND nextBar = nullptr;
+  WaitUntil(
+      [&] {
+        nextBar = next.FindWindowOf("Memopane-Main");
+        if (nextBar && app_.FindWindowOf("Memopane-Main")) together = true;
+        return nextBar || !next.Running();
+      },
+      120000);
+  EXPECT_TRUE(nextBar) << "no copy runs after the quit; exit code " << next.WaitExit(0);
+  EXPECT_FALSE(together) << "two bars at once";
+  EXPECT_EQ(app_.WaitExit(60000), 0u);
+  ASSERT_TRUE(next.WaitMainBarVisible(120000));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(nextBar) == "page"; }, 120000)) << "the page did not open";
+  EXPECT_EQ(next.Quit(120000), 0u);
 }
 
 TEST_F(StartupTest, UncreatableRootFailsWithoutTouchingTheRegistry) {

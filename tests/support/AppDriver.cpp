@@ -4,6 +4,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <commctrl.h>
+#include <thread>
 
 #include "tests/support/TestFiles.h"
 
@@ -404,6 +406,52 @@ void AppDriver::Kill() {
   ::CloseHandle(process_);
   process_ = nullptr;
   pid_ = 0;
+}
+
+int TrayIconCount() {
+  // Wine's tray window (shown when no desktop shell offers one) holds one
+  // child window per icon; the Windows task bar one toolbar button per icon.
+  if (HWND wine = ::FindWindowA("__winex11_standalone_tray", nullptr)) {
+    int count = 0;
+    for (HWND child = ::GetWindow(wine, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (::IsWindowVisible(child) && ClassOf(child) == "__winex11_tray_icon") ++count;
+    }
+    return count;
+  }
+  HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+  HWND notify = tray ? ::FindWindowExA(tray, nullptr, "TrayNotifyWnd", nullptr) : nullptr;
+  HWND pager = notify ? ::FindWindowExA(notify, nullptr, "SysPager", nullptr) : nullptr;
+  HWND toolbar = pager ? ::FindWindowExA(pager, nullptr, "ToolbarWindow32", nullptr) : nullptr;
+  if (!toolbar) return -1;
+  return static_cast<int>(::SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+}
+
+std::optional<DialogInfo> AnswerOwnDialog(int buttonId, const std::function<void()>& action, DWORD ms) {
+  std::optional<DialogInfo> answered;
+  std::thread answer([&] {
+    DWORD start = ::GetTickCount();
+    while (!answered && ::GetTickCount() - start < ms) {
+      ::Sleep(20);
+      HWND box = nullptr;
+      ::EnumWindows(
+          [](HWND hwnd, LPARAM lParam) -> BOOL {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") {
+              return TRUE;
+            }
+            *reinterpret_cast<HWND*>(lParam) = hwnd;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&box));
+      if (!box) continue;
+      answered = ReadDialog(box);
+      ::PostMessageA(box, WM_COMMAND, buttonId, 0);
+    }
+  });
+  action();
+  answer.join();
+  return answered;
 }
 
 }  // namespace memo::test

@@ -163,4 +163,14 @@ class AppDriver {
   DWORD pid_ = 0;
 };
 
+// Icons in the notification area (Wine's own tray window, or the Windows
+// task bar's); -1 when there is no tray.
+int TrayIconCount();
+
+// Runs action on this thread while a second thread waits for a dialog of
+// this process (a message box the action shows), reads it and clicks the
+// button; nullopt when no dialog came within ms.
+std::optional<DialogInfo> AnswerOwnDialog(int buttonId, const std::function<void()>& action,
+                                          DWORD ms = kDefaultWaitMs);
+
 }  // namespace memo::test
