@@ -12,6 +12,7 @@
 #include "frame/Messages.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/Menus.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -158,6 +159,42 @@ TEST_F(MainBarTest, TrayIconComesBackWhenTheShellRestarts) {
   EXPECT_EQ(TrayIconCount(), running);
   EXPECT_EQ(app_.Quit(), 0u);
   EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == running - 1; })) << "the icon stays after the end";
+}
+
+TEST_F(MainBarTest, TooltipGivesWayToWhatTheButtonsOpen) {
+  ASSERT_TRUE(app_.StartWithRoot(root_.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  HWND menuButton = ::GetDlgItem(bar, kCmdMenuButton);
+  HWND pagesButton = ::GetDlgItem(bar, kCmdPageList);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(menuButton) && ::IsWindowVisible(pagesButton); }));
+  auto tooltipShown = [&] { return !app_.Windows("tooltips_class32", nullptr, true).empty(); };
+  auto hover = [&](HWND button) {
+    RECT r = WindowRect(button);
+    MouseMoveTo((r.left + r.right) / 2 - 2, (r.top + r.bottom) / 2);
+    PumpFor(50);
+    MouseMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return WaitUntil(tooltipShown, 5000);
+  };
+  // Watched for a while: the tooltip must not come back over the menu.
+  auto tooltipStaysAway = [&] { return !WaitUntil(tooltipShown, 700); };
+
+  ASSERT_TRUE(hover(menuButton)) << "no tooltip over the menu button";
+  ::PostMessageA(bar, WM_COMMAND, kCmdMenuButton, reinterpret_cast<LPARAM>(menuButton));
+  HWND menu = WaitPopupMenu(app_.pid());
+  ASSERT_TRUE(menu);
+  EXPECT_TRUE(tooltipStaysAway()) << "the tooltip covers the main menu";
+  MenuPostKey(menu, VK_ESCAPE);
+  ASSERT_TRUE(WaitNoPopupMenu(app_.pid()));
+
+  ASSERT_TRUE(hover(pagesButton)) << "no tooltip over the page-list button";
+  ::PostMessageA(bar, WM_COMMAND, kCmdPageList, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ::GetDlgItem(bar, kIdBody) != nullptr; }));
+  EXPECT_TRUE(tooltipStaysAway()) << "the tooltip covers the page list";
+  ::SendMessageA(::GetDlgItem(bar, kIdBody), CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ::GetDlgItem(bar, kIdBody) == nullptr; }));
+  MouseMoveTo(0, 500);
+  EXPECT_EQ(app_.Quit(), 0u);
 }
 
 }  // namespace
