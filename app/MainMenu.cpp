@@ -6,6 +6,7 @@
 #include "frame/Messages.h"
 #include "store/FileSystem.h"
 #include "store/Handles.h"
+#include "store/NoteOps.h"
 #include "store/Paths.h"
 #include "store/Store.h"
 #include "store/WinText.h"
@@ -17,6 +18,25 @@ UINT Enabled(bool enabled) { return enabled ? MF_ENABLED : MF_GRAYED; }
 
 void AppendPopup(HMENU menu, UniqueMenu sub, const char* text, bool enabled) {
   ::AppendMenuA(menu, MF_POPUP | Enabled(enabled), reinterpret_cast<UINT_PTR>(sub.release()), text);
+}
+
+// A note or page name as a menu item text: "&" marks a shortcut in a menu
+// item, so "a&b.txt" would show as "ab.txt" with an underlined "b".
+std::string MenuItemText(const std::string& name) {
+  std::string text;
+  text.reserve(name.size());
+  for (size_t i = 0; i < name.size(); ++i) {
+    // The trail byte of a double-byte character is never "&" (0x26), but
+    // step over it all the same.
+    if (IsLeadByteAt(name, i)) {
+      text.append(name, i, 2);
+      ++i;
+      continue;
+    }
+    if (name[i] == '&') text.push_back('&');
+    text.push_back(name[i]);
+  }
+  return text;
 }
 
 UniqueMenu BuildNewMenu(bool hasPage) {
@@ -41,7 +61,7 @@ UniqueMenu BuildNotesMenu(const std::vector<std::string>& notes) {
       continue;
     }
     UINT checked = FindNoteWindow(notes[i]) ? MF_CHECKED : MF_UNCHECKED;
-    ::AppendMenuA(menu.get(), MF_STRING | checked, kNoteItemBase + i, notes[i].c_str());
+    ::AppendMenuA(menu.get(), MF_STRING | checked, kNoteItemBase + i, MenuItemText(notes[i]).c_str());
   }
   return menu;
 }
@@ -50,11 +70,10 @@ UniqueMenu BuildPagesMenu(const std::vector<WIN32_FIND_DATAA>& listing) {
   UniqueMenu menu(::CreatePopupMenu());
   for (size_t i = 0; i < listing.size(); ++i) {
     const WIN32_FIND_DATAA& entry = listing[i];
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || EqualsNoCase(entry.cFileName, kCommonFolderName)) {
-      continue;
-    }
+    // Only folders that can be opened as pages ("common" is none).
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsPageName(entry.cFileName)) continue;
     UINT checked = (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? MF_UNCHECKED : MF_CHECKED;
-    ::AppendMenuA(menu.get(), MF_STRING | checked, kPageItemBase + i, entry.cFileName);
+    ::AppendMenuA(menu.get(), MF_STRING | checked, kPageItemBase + i, MenuItemText(entry.cFileName).c_str());
   }
   return menu;
 }

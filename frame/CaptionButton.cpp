@@ -60,6 +60,18 @@ void FillGradient(HDC dc, const RECT& r, COLORREF background) {
   }
 }
 
+// The minimize button's "_" is drawn as a bar rather than as a glyph: some
+// fonts put the underscore below the cell (the Japanese font that Wine
+// substitutes for the GUI font does), and the button would look blank.
+void DrawUnderscoreMark(HDC dc, const RECT& r, COLORREF color) {
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int length = width * 2 / 5 > 3 ? width * 2 / 5 : 3;
+  int thickness = height / 10 > 1 ? height / 10 : 1;
+  int left = r.left + (width - length) / 2;
+  int bottom = r.top + height * 3 / 4;
+  FillSolid(dc, RECT{left, bottom - thickness, left + length, bottom}, color);
+}
+
 // Replaces the button's window procedure by the hover procedure.
 void SubclassCaptionButton(HWND button) {
   if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(button, GWLP_WNDPROC)) == &HoverProc) return;
@@ -118,9 +130,14 @@ void DrawCaptionButton(const DRAWITEMSTRUCT& item, COLORREF background) {
   RECT textRect = item.rcItem;
   int shift = (pressed ? 1 : 0) + (checked ? 1 : 0);
   ::OffsetRect(&textRect, shift, shift);
+  COLORREF textColor = !enabled ? RGB(204, 204, 204) : checked ? RGB(64, 64, 64) : RGB(44, 44, 44);
+  if (text == "_") {
+    DrawUnderscoreMark(dc, textRect, textColor);
+    return;
+  }
   SelectScope font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, !enabled ? RGB(204, 204, 204) : checked ? RGB(64, 64, 64) : RGB(44, 44, 44));
+  ::SetTextColor(dc, textColor);
   ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
 }

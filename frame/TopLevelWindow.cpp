@@ -31,6 +31,10 @@ namespace {
 
 constexpr DWORD kKeptStyleMask = 0xFF3FF000;  // drops the note bits, WS_DLGFRAME and WS_BORDER
 
+// Points at the window object's loaded settings while the window lives, so
+// that the static save finds them.
+constexpr char kPropLoadedSettings[] = "LoadedSettings";
+
 bool HasHotBit(DWORD style) { return (style & (WS_POPUP | kStylePinned | kStyleTopmost)) != 0; }
 
 // Moves a set of windows by one DeferWindowPos batch.
@@ -254,6 +258,8 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
   int y = saved.Int(kKeyY, current.top);
   int cx = saved.Int(kKeyCX, Width(current));
   int cy = saved.Int(kKeyCY, Height(current));
+  for (const char* key : {kKeyStyle, kKeyX, kKeyY, kKeyCX, kKeyCY}) loaded_.Remember(saved, key);
+  ::SetPropA(hwnd, kPropLoadedSettings, &loaded_);
   RECT workArea{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   RECT placed = ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea);
@@ -281,6 +287,7 @@ void TopLevelWindow::OnDestroy(HWND hwnd) {
   // A window that refused its creation was never placed from its settings:
   // writing them would record a note that never opened.
   if (Created() && !HwndGetText(hwnd).empty()) SaveWindowSettings(hwnd);
+  ::RemovePropA(hwnd, kPropLoadedSettings);
   ::RemovePropA(hwnd, kPropColorBG);
   ::RemovePropA(hwnd, kPropColorText);
 }
@@ -290,12 +297,15 @@ void TopLevelWindow::SaveWindowSettings(HWND hwnd) {
   if (file.empty()) return;
   RECT r;
   ::GetWindowRect(hwnd, &r);
-  IniWriteInt(file, kSectionWindow, kKeyStyle,
-              static_cast<int>(::GetWindowLongA(hwnd, GWL_STYLE) & kNoteStyleMask));
-  IniWriteInt(file, kSectionWindow, kKeyX, r.left);
-  IniWriteInt(file, kSectionWindow, kKeyY, r.top);
-  IniWriteInt(file, kSectionWindow, kKeyCX, Width(r));
-  IniWriteInt(file, kSectionWindow, kKeyCY, Height(r));
+  IniIntBaseline writeAll;
+  auto* loaded = static_cast<IniIntBaseline*>(::GetPropA(hwnd, kPropLoadedSettings));
+  IniIntBaseline& baseline = loaded ? *loaded : writeAll;
+  baseline.Write(file, kSectionWindow, kKeyStyle,
+                 static_cast<int>(::GetWindowLongA(hwnd, GWL_STYLE) & kNoteStyleMask));
+  baseline.Write(file, kSectionWindow, kKeyX, r.left);
+  baseline.Write(file, kSectionWindow, kKeyY, r.top);
+  baseline.Write(file, kSectionWindow, kKeyCX, Width(r));
+  baseline.Write(file, kSectionWindow, kKeyCY, Height(r));
 }
 
 void TopLevelWindow::OnShowWindow(HWND hwnd, bool show) {

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "frame/WindowObject.h"
+#include "store/Settings.h"
 
 namespace memo {
 
@@ -19,7 +20,8 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // Saves Style, X, Y, CX, CY to the window's settings file.
+  // Saves Style, X, Y, CX, CY to the window's settings file: those that
+  // were missing or that the window changed since it loaded them.
   static void SaveWindowSettings(HWND hwnd);
   // Duplicates the note: copies its file and settings beside it and opens
   // the copy 10 pixels right and down.
@@ -40,6 +42,9 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
   void Paint(HWND hwnd, HDC dc);
 
   POINT lastPosition_{};
+  // The window settings as loaded, so that a save leaves alone the keys the
+  // window did not change.
+  IniIntBaseline loaded_;
 };
 
 // Starts (or restarts) the automatic minimize count of a window.

@@ -22,6 +22,8 @@ bool CreateEmptyFile(const std::string& path);
 
 // The entries of a folder as find records in enumeration order, without "."
 // and "..". An empty path or an unreadable folder gives an empty list.
+// Entries whose names the system code page cannot hold are left out: no
+// ANSI call could open them by name.
 std::vector<WIN32_FIND_DATAA> ListFolder(const std::string& folder);
 
 }  // namespace memo

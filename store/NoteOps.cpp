@@ -1,6 +1,8 @@
 // Page and note file operations.
 #include "store/NoteOps.h"
 
+#include <string>
+
 #include "store/FileSystem.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
@@ -28,15 +30,46 @@ bool HasControlChar(const std::string& name) {
   return false;
 }
 
-}  // namespace
+// The current page is kept in root.ini, whose reader drops blanks around a
+// value and one pair of quotes around it: " page" or "'page'" would come
+// back as another name.
+bool SurvivesRootIni(const std::string& name) {
+  bool quoted = name.size() >= 2 && name.front() == '\'' && name.back() == '\'';
+  return name.front() != ' ' && name.back() != ' ' && !quoted;
+}
 
-PageNameCheck CheckPageName(const std::string& name, const std::string& rootFolder) {
+PageNameCheck CheckName(const std::string& name) {
   if (ContainsAnyChar(name, kForbiddenPageChars)) return PageNameCheck::kInvalid;
   if (EqualsNoCase(name, kCommonFolderName)) return PageNameCheck::kReserved;
-  if (name.empty() || HasControlChar(name) || IsDeviceName(name) || name.back() == ' ' ||
-      name.back() == '.') {
+  if (name.empty() || HasControlChar(name) || IsDeviceName(name) || name.back() == '.' ||
+      !SurvivesRootIni(name)) {
     return PageNameCheck::kInvalid;
   }
+  return PageNameCheck::kOk;
+}
+
+// Moves a settings file that no note file owns out of the way of a new note
+// (it is left by a note deleted outside the program, or brought in by a sync
+// tool): the new note must start from the defaults, not wake up hidden or
+// elsewhere. It is kept under another name rather than deleted.
+void SetAsideSettingsOf(const std::string& path) {
+  std::string ini = PathAppend(path, ".ini");
+  if (ini.empty() || !PathExists(ini)) return;
+  for (int n = 1; n <= 99; ++n) {
+    std::string aside = PathAppend(ini, n == 1 ? ".old" : (".old" + std::to_string(n)).c_str());
+    if (aside.empty()) break;
+    if (!PathExists(aside) && ::MoveFileA(ini.c_str(), aside.c_str())) return;
+  }
+  ::DeleteFileA(ini.c_str());
+}
+
+}  // namespace
+
+bool IsPageName(const std::string& name) { return CheckName(name) == PageNameCheck::kOk; }
+
+PageNameCheck CheckPageName(const std::string& name, const std::string& rootFolder) {
+  PageNameCheck check = CheckName(name);
+  if (check != PageNameCheck::kOk) return check;
   // The page folder must leave room for its notes: a note path beside a
   // settings file path of the same note ("\x.txt.ini") must still fit.
   std::string folder = PathJoin(rootFolder, name);
@@ -46,6 +79,7 @@ PageNameCheck CheckPageName(const std::string& name, const std::string& rootFold
 
 bool CreateNoteContent(NoteKind kind, const std::string& path) {
   if (path.empty()) return false;
+  if (!PathExists(path)) SetAsideSettingsOf(path);
   switch (kind) {
     case NoteKind::kFolder:
       return CheckRoot(path);

@@ -187,6 +187,11 @@ IniSectionValues::IniSectionValues(const std::string& file, const char* section)
   }
 }
 
+bool IniSectionValues::Has(const char* key) const {
+  const std::string* value = Find(key);
+  return value != nullptr && !value->empty();
+}
+
 const std::string* IniSectionValues::Find(const char* key) const {
   if (key == nullptr) return nullptr;
   // The first line of a key counts, as for a single read.
@@ -209,6 +214,32 @@ COLORREF IniSectionValues::Color(const char* key, COLORREF def) const {
   return value != nullptr && ParseColorText(*value, &color) ? color : def;
 }
 
+void IniIntBaseline::Remember(const IniSectionValues& values, const char* key) {
+  if (key == nullptr || !values.Has(key)) return;
+  int value = values.Int(key, 0);
+  for (auto& loaded : loaded_) {
+    if (EqualsNoCase(loaded.first, key)) {
+      loaded.second = value;
+      return;
+    }
+  }
+  loaded_.emplace_back(key, value);
+}
+
+bool IniIntBaseline::Write(const std::string& file, const char* section, const char* key, int value) {
+  if (key == nullptr) return false;
+  for (auto& loaded : loaded_) {
+    if (!EqualsNoCase(loaded.first, key)) continue;
+    if (loaded.second == value) return true;
+    if (!IniWriteInt(file, section, key, value)) return false;
+    loaded.second = value;
+    return true;
+  }
+  if (!IniWriteInt(file, section, key, value)) return false;
+  loaded_.emplace_back(key, value);
+  return true;
+}
+
 std::string ProfileValueOfLine(const std::string& value) {
   size_t first = value.find_first_not_of(" \t");
   if (first == std::string::npos) return std::string();
@@ -226,9 +257,25 @@ int ParseProfileInt(const std::string& text) {
   while (at < text.size() && static_cast<unsigned char>(text[at]) <= ' ') ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  unsigned long value = 0;  // wraps like the system's conversion
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) value = value * 10 + (text[at] - '0');
-  return static_cast<int>(negative ? 0UL - value : value);
+  // Hand-edited and older files hold values such as "Style=0x22"; the system
+  // reads the prefixes "0x", "0o" and "0b" (lower case only) as a base.
+  unsigned base = 10;
+  if (at + 1 < text.size() && text[at] == '0') {
+    char prefix = text[at + 1];
+    base = prefix == 'x' ? 16 : prefix == 'o' ? 8 : prefix == 'b' ? 2 : 10;
+    if (base != 10) at += 2;
+  }
+  DWORD value = 0;  // wraps at 32 bits like the system's conversion
+  for (; at < text.size(); ++at) {
+    char c = text[at];
+    unsigned digit = c >= '0' && c <= '9'   ? static_cast<unsigned>(c - '0')
+                     : c >= 'a' && c <= 'z' ? static_cast<unsigned>(c - 'a' + 10)
+                     : c >= 'A' && c <= 'Z' ? static_cast<unsigned>(c - 'A' + 10)
+                                            : base;
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
+  return static_cast<int>(negative ? 0u - value : value);
 }
 
 std::vector<std::string> IniSectionNames(const std::string& file) {

@@ -83,17 +83,36 @@ class IniSectionValues {
   // As IniReadInt and IniReadColor: a missing or empty value gives def.
   int Int(const char* key, int def) const;
   COLORREF Color(const char* key, COLORREF def) const;
+  // Whether the key is there with a value that is not empty.
+  bool Has(const char* key) const;
 
  private:
   const std::string* Find(const char* key) const;
   std::vector<std::pair<std::string, std::string>> values_;
 };
 
+// Integer values of a section as a window loaded them, for its save: a key
+// is written only when its value differs from the one loaded (or it was
+// missing), so that a key changed in the file by another program while the
+// window was open (a sync tool, an editor) is not put back to a stale
+// value. A written value becomes the loaded one.
+class IniIntBaseline {
+ public:
+  void Remember(const IniSectionValues& values, const char* key);
+  // True when the file holds the value, or was left alone because the
+  // window did not change it.
+  bool Write(const std::string& file, const char* section, const char* key, int value);
+
+ private:
+  std::vector<std::pair<std::string, int>> loaded_;  // keys that were present
+};
+
 // The value part of a section line as a single read returns it: a pair of
 // surrounding quotes removed.
 std::string ProfileValueOfLine(const std::string& value);
-// An integer as the system reads one: leading blanks, a sign, decimal
-// digits up to the first other character; no digits give 0.
+// An integer as the system reads one: leading blanks, a sign, an optional
+// "0x", "0o" or "0b" base prefix, digits up to the first other character,
+// wrapping at 32 bits; no digits give 0.
 int ParseProfileInt(const std::string& text);
 
 // root.ini for a window with WS_POPUP (the main bar), else the note path of

@@ -8,6 +8,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
 #include "store/FileSystem.h"
+#include "store/NoteOps.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
 #include "store/WinText.h"
@@ -64,9 +65,10 @@ std::string CurrentPageFolder() {
 std::string CommonFolder() { return PathJoin(RootFolder(), kCommonFolderName); }
 
 bool IsPageEntry(const WIN32_FIND_DATAA& entry) {
+  // IsPageName also refuses "common", and names that could be listed but
+  // never opened as a page.
   return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
-         !EqualsNoCase(entry.cFileName, kCommonFolderName);
+         !(entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && IsPageName(entry.cFileName);
 }
 
 NoteKind NoteKindOf(const std::string& name, bool isFolder) {

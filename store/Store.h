@@ -24,7 +24,8 @@ std::string CurrentPage();
 std::string CurrentPageFolder();
 std::string CommonFolder();
 
-// A page: a folder, not "common" in any case, not read-only.
+// A page: a folder, not "common" in any case, not read-only, whose name
+// can be opened as a page (see IsPageName).
 bool IsPageEntry(const WIN32_FIND_DATAA& entry);
 
 enum class NoteKind { kNone, kText, kFolder, kBrowser, kImage, kCalendar };

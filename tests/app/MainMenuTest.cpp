@@ -204,6 +204,25 @@ TEST_F(MainMenuTest, PagesToShowAreSortedWithoutCaseAndCheckedUnlessReadOnly) {
   ClearReadOnly(root_ / "gamma");
 }
 
+TEST_F(MainMenuTest, NamesShowAsTheyAreAndOnlyPagesThatCanOpenAreListed) {
+  UsePage("a&b");
+  ASSERT_TRUE(WriteBytes(Join(root_ / "a&b", "x&y.txt"), ""));
+  ASSERT_TRUE(WriteBytes(Join(root_ / "common", "&c.txt"), ""));
+  for (const char* folder : {" lead space", "'quoted'"}) ASSERT_TRUE(MakeFolder(root_ / folder));
+  std::wstring wide = std::wstring(root_.path().begin(), root_.path().end()) + L"\\emoji \U0001F600";
+  ASSERT_TRUE(::CreateDirectoryW(wide.c_str(), nullptr));
+
+  std::vector<Item> top = Build(true);
+  // "&&" shows one "&" and marks no shortcut.
+  std::vector<Item> notes = Items(FindText(top, "表示する付箋(&H)")->sub);
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(notes[0].text, "x&&y.txt");
+  EXPECT_EQ(notes[2].text, "\"&&c.txt\"");
+  std::vector<std::string> pages;
+  for (const Item& item : Items(FindText(top, "表示するページ(&P)")->sub)) pages.push_back(item.text);
+  EXPECT_EQ(pages, (std::vector<std::string>{"a&&b"}));
+}
+
 TEST_F(MainMenuTest, PagesToShowNeedTwoRootEntries) {
   DeleteTree(root_ / "common");
   // Only root.ini.

@@ -275,5 +275,63 @@ TEST_F(NoteOpsTest, WindowSettingsSurviveARestart) {
   EXPECT_EQ(app_.Quit(), 0u);
 }
 
+TEST_F(NoteOpsTest, ANewNoteStartsFromDefaultsBesideALeftoverSettingsFile) {
+  // Left by a note deleted outside the program: another place, other
+  // colours and the hidden bit.
+  const std::string leftover = Page("新しいテキスト1.txt.ini");
+  IniSet(leftover, "Window", "Style", "0x10");
+  IniSet(leftover, "Window", "X", "611");
+  IniSet(leftover, "Window", "Y", "433");
+  IniSet(leftover, "Window", "ColorBG", "0000FF");
+  IniSet(leftover, "Window", "ColorText", "00FF00");
+  HWND bar = Start("p");
+  ASSERT_TRUE(bar);
+
+  ::PostMessageA(bar, WM_COMMAND, kCmdNewText, 0);
+  HWND note = WaitNote("Memopane-Text", "新しいテキスト1.txt");
+  ASSERT_TRUE(note) << "the new note is shown";
+  EXPECT_FALSE(::GetWindowLongA(note, GWL_STYLE) & kStyleHidden);
+  RECT r = WindowRect(note);
+  EXPECT_FALSE(r.left == 611 && r.top == 433);
+  EXPECT_NE(ColorProp(note, "ColorBG"), 0x0000FFu);
+  EXPECT_NE(ColorProp(note, "ColorText"), 0x00FF00u);
+  // The leftover is kept aside, not taken over.
+  EXPECT_EQ(IniGet(leftover + ".old", "Window", "X"), "611");
+  EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_EQ(IniGet(leftover, "Window", "ColorBG"), "");
+  EXPECT_EQ(IniGet(leftover, "Window", "X"), std::to_string(r.left));
+}
+
+TEST_F(NoteOpsTest, SettingsChangedOutsideWhileANoteIsOpenSurviveItsSave) {
+  const std::string ini = Page("note.txt.ini");
+  ASSERT_TRUE(WriteBytes(Page("note.txt"), "text"));
+  IniSet(ini, "Window", "Style", "0x108");  // as another program may write it
+  IniSet(ini, "Window", "X", "100");
+  IniSet(ini, "Window", "Y", "150");
+  IniSet(ini, "Window", "CX", "300");
+  IniSet(ini, "Window", "CY", "180");
+  IniSet(ini, "Window", "ColorBG", "123456");
+  HWND bar = Start("p");
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(WaitNotes({"note.txt"}));
+  HWND note = app_.FindWindowOf("Memopane-Text", "note.txt");
+  EXPECT_EQ(::GetWindowLongA(note, GWL_STYLE) & 0xFFF, 0x108);
+
+  // A sync tool brings in another place and colour; the user then only
+  // makes the note taller and closes it.
+  IniSet(ini, "Window", "X", "444");
+  IniSet(ini, "Window", "ColorBG", "ABCDEF");
+  ::SetWindowPos(note, nullptr, 0, 0, 300, 220, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  ASSERT_TRUE(WaitUntil([&] { return WindowRect(note).bottom - WindowRect(note).top == 220; }));
+  ::PostMessageA(note, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitNotes({}));
+  EXPECT_EQ(IniGet(ini, "Window", "X"), "444");
+  EXPECT_EQ(IniGet(ini, "Window", "ColorBG"), "ABCDEF");
+  EXPECT_EQ(IniGet(ini, "Window", "Style"), "0x108") << "an unchanged value keeps its form";
+  EXPECT_EQ(IniGet(ini, "Window", "Y"), "150");
+  EXPECT_EQ(IniGet(ini, "Window", "CY"), "220") << "what the user changed is written";
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
 }  // namespace
 }  // namespace memo::test

@@ -221,18 +221,32 @@ TEST_F(PagesTest, NamesThatCannotBePagesAreRefusedWithTheirBoxes) {
       "a\\b", "a/b", "a:b", "a,b", "a;b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b",
       // Names that Windows cannot use as a folder.
       "CON", "nul", "Com1", "lpt9", "aux.txt", "page ", "page.", room + "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
-      std::string(300, 'z')};
+      std::string(300, 'z'),
+      // Names that root.ini would not give back as they are.
+      " lead space", "'quoted'",
+      // A name that would make a box far wider than the screen.
+      std::string(50000, 'w') + std::string(50000, 'v')};
+  const RECT screen = WorkArea();
   for (const std::string& name : invalid) {
     SCOPED_TRACE(name);
     AsyncSetText set(bar, name);
     auto box = app_.WaitDialog();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->title, "Memopane");
-    EXPECT_EQ(box->text, "Invalid FileName\r\n\r\n" + name);
-    // (The box of a very long name is wider than the screen, icon and all.)
-    if (name.size() < 100) {
-      EXPECT_TRUE(box->errorIcon);
+    if (name.size() <= 100) {
+      EXPECT_EQ(box->text, "Invalid FileName\r\n\r\n" + name);
+    } else {
+      // A long name is shortened in its middle, and the box stays on the
+      // screen with its title and its button.
+      EXPECT_EQ(box->text.rfind("Invalid FileName\r\n\r\n" + name.substr(0, 40), 0), 0u);
+      EXPECT_EQ(box->text.substr(box->text.size() - 30), name.substr(name.size() - 30));
+      EXPECT_NE(box->text.find("..."), std::string::npos);
+      EXPECT_LE(box->text.size(), 140u);
+      RECT r = WindowRect(box->hwnd);
+      EXPECT_TRUE(r.left >= screen.left && r.right <= screen.right && r.top >= screen.top &&
+                  r.bottom <= screen.bottom);
     }
+    EXPECT_TRUE(box->errorIcon);
     EXPECT_EQ(box->owner, bar);
     Answer(*box, IDOK);
     EXPECT_EQ(set.Wait().value_or(-1), FALSE);
@@ -263,6 +277,38 @@ TEST_F(PagesTest, NamesThatCannotBePagesAreRefusedWithTheirBoxes) {
   EXPECT_EQ(SetText(bar, room), TRUE);
   EXPECT_TRUE(FolderExists(root_ / room));
   EXPECT_TRUE(app_.NoDialogFor(200));
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(PagesTest, FoldersThatCannotBePagesAreNotListed) {
+  Note("A", "a.txt");
+  Note("B", "b.txt");
+  // Names the code page cannot hold, made with the wide functions as another
+  // program or a sync tool would; and one that root.ini cannot give back.
+  for (const wchar_t* name : {L"emoji \U0001F600", L"\u00DCn\u00EFc\u00F6d\u00E9"}) {
+    std::wstring path = std::wstring(root_.path().begin(), root_.path().end()) + L"\\" + name;
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
+  }
+  ASSERT_TRUE(MakeFolder(root_ / " lead space"));
+  HWND bar = Start("A");
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(WaitNotes({"a.txt"}));
+
+  HWND combo = OpenPageList(bar);
+  ASSERT_TRUE(combo);
+  EXPECT_EQ(ComboItems(combo), (Names{"A", "B"}));
+  ::PostMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  ::PostMessageA(combo, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  EXPECT_TRUE(WaitPageListGone(bar));
+
+  // Named on purpose, the folder is refused rather than opened empty.
+  AsyncSetText set(bar, " lead space");
+  auto box = app_.WaitDialog();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "Invalid FileName\r\n\r\n lead space");
+  Answer(*box, IDOK);
+  EXPECT_EQ(set.Wait().value_or(-1), FALSE);
+  EXPECT_EQ(CurrentPage(), "A");
   EXPECT_EQ(app_.Quit(), 0u);
 }
 

@@ -9,6 +9,7 @@
 
 #include "store/FileSystem.h"
 #include "store/Paths.h"
+#include "store/Store.h"
 #include "tests/store/StoreFixture.h"
 
 namespace memo {
@@ -51,6 +52,18 @@ TEST(CheckPageName, NamesThatWindowsCannotUseAsAFolderAreInvalid) {
   }
 }
 
+TEST(CheckPageName, NamesThatDoNotReadBackFromRootIniAreInvalid) {
+  // root.ini's reader drops blanks and one pair of quotes around a value.
+  for (const char* name : {" lead space", "  x", "'quoted'", "''"}) {
+    EXPECT_EQ(CheckPageName(name, kRoot), PageNameCheck::kInvalid) << "[" << name << "]";
+    EXPECT_FALSE(IsPageName(name)) << "[" << name << "]";
+  }
+  for (const char* name : {"it's", "'open", "close'", "mid space", "表 ページ"}) {
+    EXPECT_EQ(CheckPageName(name, kRoot), PageNameCheck::kOk) << "[" << name << "]";
+    EXPECT_TRUE(IsPageName(name)) << "[" << name << "]";
+  }
+}
+
 TEST(CheckPageName, TheFolderMustLeaveRoomForItsNotes) {
   // A page folder of 240 bytes still holds a note and its settings file.
   EXPECT_EQ(CheckPageName(std::string(239 - kRoot.size(), 'x'), kRoot), PageNameCheck::kOk);
@@ -89,6 +102,22 @@ TEST_F(StoreTest, NewNoteContentIsMadeOnceAndNeverOverwritten) {
   EXPECT_FALSE(CreateNoteContent(NoteKind::kNone, At("p\\x.doc")));
   EXPECT_FALSE(test::FileExists(At("p\\x.doc")));
   EXPECT_FALSE(CreateNoteContent(NoteKind::kText, ""));
+}
+
+TEST_F(StoreTest, ANewNoteSetsAsideASettingsFileThatNoNoteOwned) {
+  UsePage("p");
+  const std::string text = At("p\\new.txt");
+  ASSERT_TRUE(test::WriteBytes(text + ".ini", "[Window]\r\nStyle=16\r\n"));
+  ASSERT_TRUE(test::WriteBytes(text + ".ini.old", "older"));
+  ASSERT_TRUE(CreateNoteContent(NoteKind::kText, text));
+  EXPECT_FALSE(test::FileExists(text + ".ini"));
+  EXPECT_EQ(test::ReadBytes(text + ".ini.old").value_or(""), "older");
+  EXPECT_EQ(test::IniGet(text + ".ini.old2", "Window", "Style"), "16");
+
+  // The settings file of an existing note stays with it.
+  test::IniSet(text + ".ini", "Window", "X", "5");
+  EXPECT_TRUE(CreateNoteContent(NoteKind::kText, text));
+  EXPECT_EQ(test::IniGet(text + ".ini", "Window", "X"), "5");
 }
 
 TEST_F(StoreTest, MoveNoteTakesTheSettingsFileAlong) {

@@ -173,6 +173,52 @@ TEST_F(SettingsFileTest, ASectionReadAtOnceAnswersAsSingleReadsDo) {
   EXPECT_EQ(IniSectionValues(file(), "").Int("X", 3), 3);
 }
 
+TEST_F(StoreTest, ASectionReadAtOnceReadsIntegersExactlyAsTheSystemDoes) {
+  // Each value in a file of its own: the system keeps a cached copy of a
+  // profile file, which a rewrite within its time resolution could hide.
+  const char* const values[] = {
+      "0x22",  "0X22",     "0x",         "0xfg",       "0xFFFFFFFF", "0x100000001", "-0x10",
+      "0b101", "0b102",    "0o17",       "0o9",        "012",        "12abc",       "abc",
+      "",      "\"\"",     "\"0x10\"",   "'-7'",       "\"5",        "+7",          "- 5",
+      "-",     "+",        "\t9",        "1 2",        "=5",         "2147483647",  "2147483648",
+      "-2147483648",       "4294967295", "4294967296", "99999999999",
+      "123456789012345678901234567890123", "0x0000000000000000000000000000ff"};
+  int n = 0;
+  for (const char* value : values) {
+    std::string file = At("int" + std::to_string(n++) + ".ini");
+    ASSERT_TRUE(test::WriteBytes(file, std::string("[Window]\r\nKey=") + value + "\r\n"));
+    int system = static_cast<int>(::GetPrivateProfileIntA("Window", "Key", 77, file.c_str()));
+    EXPECT_EQ(IniSectionValues(file, "Window").Int("Key", 77), system) << "[" << value << "]";
+  }
+  // The case that lost values: a hand-edited style in hexadecimal.
+  std::string file = At("style.ini");
+  ASSERT_TRUE(test::WriteBytes(file, "[Window]\r\nStyle=0x22\r\n"));
+  EXPECT_EQ(IniSectionValues(file, "Window").Int("Style", 0), 0x22);
+}
+
+TEST_F(SettingsFileTest, ABaselineWritesOnlyKeysThatChangedSinceTheyWereLoaded) {
+  Set("Window", "X", "10");
+  Set("Window", "Y", "0x14");
+  IniIntBaseline baseline;
+  {
+    IniSectionValues loaded(file(), "Window");
+    for (const char* key : {"X", "Y", "CX"}) baseline.Remember(loaded, key);
+  }
+  // Another program changes both while the window is open.
+  Set("Window", "X", "500");
+  Set("Window", "Y", "600");
+  EXPECT_TRUE(baseline.Write(file(), "Window", "X", 10));   // unchanged by the window
+  EXPECT_TRUE(baseline.Write(file(), "Window", "Y", 30));   // moved by the window
+  EXPECT_TRUE(baseline.Write(file(), "Window", "CX", 40));  // missing when loaded
+  EXPECT_EQ(test::IniGet(file(), "Window", "X"), "500");
+  EXPECT_EQ(test::IniGet(file(), "Window", "Y"), "30");
+  EXPECT_EQ(test::IniGet(file(), "Window", "CX"), "40");
+  // What was written is the new baseline.
+  Set("Window", "Y", "700");
+  EXPECT_TRUE(baseline.Write(file(), "Window", "Y", 30));
+  EXPECT_EQ(test::IniGet(file(), "Window", "Y"), "700");
+}
+
 TEST_F(SettingsFileTest, WholeSectionsOfAnySizeReadBackWithTheirSeparators) {
   for (int lines : {3, 50, 100}) {  // about 90, 1500 and 3000 bytes
     std::string section = "S" + std::to_string(lines);

@@ -11,6 +11,7 @@
 
 #include "frame/ClassNames.h"
 #include "store/FileSystem.h"
+#include "store/Paths.h"
 #include "store/Settings.h"
 #include "store/WinText.h"
 #include "tests/store/StoreFixture.h"
@@ -55,12 +56,60 @@ TEST(NoteKinds, PagesAreWritableFoldersOtherThanCommon) {
   } cases[] = {{"page", FILE_ATTRIBUTE_DIRECTORY, true},
                {"COMMON", FILE_ATTRIBUTE_DIRECTORY, false},
                {"locked", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY, false},
+               {" lead space", FILE_ATTRIBUTE_DIRECTORY, false},
+               {"'quoted'", FILE_ATTRIBUTE_DIRECTORY, false},
+               {"a,b", FILE_ATTRIBUTE_DIRECTORY, false},
                {"root.ini", FILE_ATTRIBUTE_ARCHIVE, false}};
   for (const Case& c : cases) {
     WIN32_FIND_DATAA entry{};
     entry.dwFileAttributes = c.attributes;
     lstrcpynA(entry.cFileName, c.name, MAX_PATH);
     EXPECT_EQ(IsPageEntry(entry), c.page) << c.name;
+  }
+}
+
+TEST_F(StoreTest, ListingsLeaveOutNamesTheCodePageCannotHold) {
+  MakeFolder("表ページ");
+  MakeFile("a&b.txt");
+  for (const wchar_t* name : {L"emoji \U0001F600", L"\u00DCn\u00EFc\u00F6d\u00E9", L"\u00DCber.txt"}) {
+    std::wstring path = std::wstring(root_.begin(), root_.end()) + L"\\" + name;
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
+  }
+  std::vector<std::string> names;
+  for (const WIN32_FIND_DATAA& entry : ListFolder(root_)) {
+    names.push_back(entry.cFileName);
+    if (names.back() == "表ページ") EXPECT_TRUE(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a&b.txt", "表ページ"}));
+}
+
+TEST(ShortenForDisplay, LongTextsKeepTheirEndsAndWholeCharacters) {
+  EXPECT_EQ(ShortenForDisplay("short"), "short");
+  EXPECT_EQ(ShortenForDisplay(std::string(100, 'a')), std::string(100, 'a'));
+  std::string cut = ShortenForDisplay(std::string(100000, 'a') + "\\name.txt");
+  EXPECT_LE(cut.size(), 103u);
+  EXPECT_NE(cut.find("..."), std::string::npos);
+  EXPECT_EQ(cut.substr(cut.size() - 9), "\\name.txt");
+  // Double-byte characters whose second byte is a backslash or a letter:
+  // an odd cut would leave half of one behind.
+  for (const std::string unit : {"表", "ソ", "xソ"}) {
+    std::string text;
+    while (text.size() < 1000) text += unit;
+    std::string shown = ShortenForDisplay(text, 101);
+    size_t dots = shown.find("...");
+    ASSERT_NE(dots, std::string::npos) << unit;
+    std::string head = shown.substr(0, dots), tail = shown.substr(dots + 3);
+    EXPECT_EQ(text.compare(0, head.size(), head), 0) << unit;
+    EXPECT_EQ(text.compare(text.size() - tail.size(), tail.size(), tail), 0) << unit;
+    // Both cuts fall on character boundaries of the original.
+    auto isBoundary = [&](size_t offset) {
+      size_t at = 0;
+      while (at < offset) at += IsLeadByteAt(text, at) ? 2 : 1;
+      return at == offset;
+    };
+    EXPECT_TRUE(isBoundary(head.size())) << unit;
+    EXPECT_TRUE(isBoundary(text.size() - tail.size())) << unit;
   }
 }
 
