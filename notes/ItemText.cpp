@@ -146,15 +146,12 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   ::SendMessageA(body, EM_SETLIMITTEXT, 0, 0);
   int tabStop = 8;
   ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
-  LRESULT result = NoteFrame::WindowProc(hwnd, message, wParam, lParam);
-  if (result == -1) return result;
-  // Only now has the frame given the body its width: text set into a
-  // control of width 0 is wrapped after every character first, which takes
-  // seconds for a note of a few megabytes.
+  // Set before the frame shows the note, so that a page of notes paints
+  // each text once.
   std::string bytes;
   bool read = ReadWholeFile(path, &bytes);
   ShowBytes(hwnd, path, bytes, read, false);
-  return result;
+  return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
 
 std::string ItemText::BodyText(HWND hwnd) const {

@@ -186,14 +186,6 @@ TEST(TextNoteTest, LeavingThePageRewritesShownTextAndSparesWhatCouldNotBeShown) 
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
-// The notice strip that a note shows over its text, or "" when none shows.
-std::string NoticeText(HWND note) {
-  for (HWND child = nullptr; (child = ::FindWindowExA(note, child, "Static", nullptr));) {
-    if (::IsWindowVisible(child)) return WindowText(child);
-  }
-  return "";
-}
-
 // Answers the program's save dialog with a bare file name and saves.
 bool SaveUnderName(AppDriver& app, const std::string& name) {
   HWND dialog = nullptr, box = nullptr;
@@ -269,7 +261,7 @@ TEST(TextNoteTest, UnshowableNoteIsReadOnlyWithANoticeAndExportsOnlyUnderAnother
   EXPECT_TRUE(session.app().NoDialogFor(500)) << "the notice holds up nothing";
   HWND body = NoteSession::Body(note);
   EXPECT_TRUE(::GetWindowLongA(body, GWL_STYLE) & ES_READONLY);
-  EXPECT_NE(NoticeText(note).find("読み取り専用"), std::string::npos) << NoticeText(note);
+  EXPECT_NE(NoteSession::NoticeText(note).find("読み取り専用"), std::string::npos) << NoteSession::NoticeText(note);
 
   // Typed keys do not change it; a save on the timer does not touch the file.
   CaretToEnd(body);
@@ -305,27 +297,6 @@ TEST(TextNoteTest, DuplicateCopiesWhatWasTypedBeforeItWasSaved) {
   EXPECT_EQ(WindowText(NoteSession::Body(copy)), "old new");
   EXPECT_EQ(ReadBytes(session.NotePath("a1.txt")), "old new");
   EXPECT_EQ(ReadBytes(session.NotePath("a.txt")), "old new");
-  EXPECT_EQ(session.app().Quit(), 0u);
-}
-
-TEST(TextNoteTest, SaveFailureDialogStartsInTheNotesFolder) {
-  NoteSession session;
-  ASSERT_TRUE(WriteBytes(session.NotePath("locked.txt"), "keep"));
-  ASSERT_TRUE(MakeReadOnly(session.NotePath("locked.txt")));
-  ASSERT_TRUE(session.Start());
-  HWND note = session.WaitNote("locked.txt");
-  ASSERT_TRUE(note);
-  CaretToEnd(NoteSession::Body(note));
-  ASSERT_TRUE(PostTyping(NoteSession::Body(note), "!"));
-  ::PostMessageA(note, WM_CLOSE, 0, 0);
-  auto prompt = session.app().WaitDialog(kDefaultWaitMs, session.NotePath("locked.txt").c_str());
-  ASSERT_TRUE(prompt);
-  ASSERT_TRUE(session.app().Answer(*prompt, IDYES));
-  ASSERT_TRUE(SaveUnderName(session.app(), "rescued.txt"));
-  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(note); }));
-  EXPECT_EQ(ReadBytes(session.NotePath("rescued.txt")), "keep!");
-  EXPECT_EQ(ReadBytes(session.NotePath("locked.txt")), "keep");
-  ClearReadOnly(session.NotePath("locked.txt"));
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 

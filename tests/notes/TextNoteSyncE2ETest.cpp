@@ -16,13 +16,6 @@
 namespace memo::test {
 namespace {
 
-std::string NoticeText(HWND note) {
-  for (HWND child = nullptr; (child = ::FindWindowExA(note, child, "Static", nullptr));) {
-    if (::IsWindowVisible(child)) return WindowText(child);
-  }
-  return "";
-}
-
 FILETIME WriteTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
@@ -84,7 +77,7 @@ TEST(TextNoteSyncTest, AnUneditedNoteShowsEachOutsideWriteAndNeverWritesItBack) 
   RewriteKeepingTime(path, "six");
   ASSERT_TRUE(other.SwitchBackTo(session.bar()));
   EXPECT_EQ(WaitBodyText(body, "six", 2000), "six");
-  EXPECT_EQ(NoticeText(note), "") << "a silent reload";
+  EXPECT_EQ(NoteSession::NoticeText(note), "") << "a silent reload";
 
   // Changed again, and closed before the program saw it: the close leaves
   // the outside text in the file.
@@ -125,7 +118,7 @@ TEST(TextNoteSyncTest, AnEditedNoteKeepsBothTextsAndOpensTheConflictCopy) {
   HWND copy = session.WaitNote(copyName);
   ASSERT_TRUE(copy) << "the copy opens as a note of the page";
   EXPECT_EQ(WindowText(NoteSession::Body(copy)), "base mine");
-  EXPECT_NE(NoticeText(note).find(copyName), std::string::npos) << NoticeText(note);
+  EXPECT_NE(NoteSession::NoticeText(note).find(copyName), std::string::npos) << NoteSession::NoticeText(note);
   EXPECT_TRUE(session.app().NoDialogFor(300));
 
   // The note now saves on top of the outside text, and only once edited.
@@ -151,11 +144,11 @@ TEST(TextNoteSyncTest, AFileDeletedOutsideComesBackOnlyWithEditsAfterANotice) {
 
   // Before its save an edited note tells, and waits for a later save.
   ::PostMessageA(e, WM_TIMER, 11, 0);
-  ASSERT_TRUE(WaitUntil([&] { return NoticeText(e).find("削除") != std::string::npos; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return NoteSession::NoticeText(e).find("削除") != std::string::npos; }, 2000));
   EXPECT_FALSE(FileExists(edited));
   OtherProgram other;
   ASSERT_TRUE(other.SwitchBackTo(session.bar()));
-  ASSERT_TRUE(WaitUntil([&] { return NoticeText(u).find("削除") != std::string::npos; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return NoteSession::NoticeText(u).find("削除") != std::string::npos; }, 2000));
   EXPECT_TRUE(session.app().NoDialogFor(300)) << "no box per note";
   EXPECT_FALSE(FileExists(untouched));
 
