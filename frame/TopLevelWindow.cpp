@@ -421,7 +421,10 @@ LRESULT TopLevelWindow::OnCommand(HWND hwnd, int id, HWND control) {
       NewMiniNoteAtCursor(hwnd);
       return 0;
     case kCmdDuplicate:
-      if (!(::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP)) DuplicateNote(hwnd);
+      if (!(::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP)) {
+        SaveBeforeCopy(hwnd);
+        DuplicateNote(hwnd);
+      }
       return 0;
   }
   return 0;

@@ -27,6 +27,11 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
   // the copy 10 pixels right and down.
   static void DuplicateNote(HWND hwnd);
 
+ protected:
+  // Called before Duplicate copies the note's file: a note that holds
+  // changes its file does not have yet writes them first.
+  virtual void SaveBeforeCopy(HWND) {}
+
  private:
   LRESULT OnCreate(HWND hwnd);
   void OnDestroy(HWND hwnd);

@@ -26,10 +26,15 @@ constexpr UINT kMailCleanupMs = 20000;
 constexpr DWORD kSaveDialogFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                                    OFN_NOREADONLYRETURN | OFN_EXPLORER;
 constexpr char kTextFilter[] = "Text(*.txt)\0*.txt\0";
+constexpr COLORREF kNoticeBackground = 0xB0E0FF;  // light orange
+constexpr COLORREF kNoticeText = 0x000000;
 
 // Asks for a file name; false on cancel.
-bool AskSaveName(HWND owner, char (&buffer)[kMaxPathBytes], const char* defaultExtension) {
+// The dialog starts in the note's folder, not in the program's working one.
+bool AskSaveName(HWND owner, char (&buffer)[kMaxPathBytes], const char* defaultExtension,
+                 const std::string& noteFolder) {
   OPENFILENAMEA ofn{};
+  ofn.lpstrInitialDir = noteFolder.empty() ? nullptr : noteFolder.c_str();
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = owner;
   ofn.hInstance = ::GetModuleHandleA(nullptr);
@@ -51,7 +56,7 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       // The close saves now; a pending timer would prompt a second time
       // while the save-failure prompt of this close is still up.
       ::KillTimer(hwnd, kTimerSave);
-      SaveWithFallback(hwnd);
+      SaveWithFallback(hwnd, true);
       ::SendMessageA(hwnd, WM_TIMER, kTimerMail, 0);
       break;
     case WM_CONTEXTMENU:
@@ -60,7 +65,10 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case kIdBody:
-          if (HIWORD(wParam) == EN_UPDATE) ::SetTimer(hwnd, kTimerSave, kSaveDelayMs, nullptr);
+          if (HIWORD(wParam) == EN_UPDATE && !busy_) ::SetTimer(hwnd, kTimerSave, kSaveDelayMs, nullptr);
+          return 0;
+        case kIdNotice:
+          if (HIWORD(wParam) == STN_CLICKED) HideNotice(hwnd);
           return 0;
         case kCmdCreateMail:
           CreateMail(hwnd);
@@ -72,7 +80,7 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_TIMER:
       if (wParam == kTimerSave) {
         ::KillTimer(hwnd, kTimerSave);
-        SaveWithFallback(hwnd);
+        SaveWithFallback(hwnd, false);
         return 0;
       }
       if (wParam == kTimerMail) {
@@ -86,6 +94,30 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       ::SetBkColor(dc, GetColorProp(hwnd, kPropColorBG));
       return reinterpret_cast<LRESULT>(background_.get());
     }
+    case WM_CTLCOLORSTATIC:
+      // A read-only edit control asks as a static control does.
+      if (lParam && reinterpret_cast<HWND>(lParam) == Body()) {
+        return ::SendMessageA(hwnd, WM_CTLCOLOREDIT, wParam, lParam);
+      }
+      if (lParam && reinterpret_cast<HWND>(lParam) == notice_) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, kNoticeText);
+        ::SetBkColor(dc, kNoticeBackground);
+        if (!noticeBrush_) noticeBrush_.reset(::CreateSolidBrush(kNoticeBackground));
+        return reinterpret_cast<LRESULT>(noticeBrush_.get());
+      }
+      break;
+    case WM_SIZE: {
+      LRESULT result = NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+      PlaceNotice(hwnd);
+      return result;
+    }
+    case WM_ACTIVATEAPP:
+      OnActivateApp(hwnd, wParam != FALSE);
+      break;
+    case kMsgOpenConflict:
+      OpenConflictCopy();
+      return 0;
     case kMsgRedraw:
       background_.reset(::CreateSolidBrush(GetColorProp(hwnd, kPropColorBG)));
       break;
@@ -102,27 +134,37 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     ShowError(hwnd, "ItemText init failed", path);
     return -1;
   }
-  std::string bytes;
-  bool read = ReadWholeFile(path, &bytes);
-  // The text travels as window text: it ends at the first NUL byte.
-  std::string text = bytes.substr(0, bytes.find('\0'));
-  HWND body = ::CreateWindowExA(0, "EDIT", text.c_str(), kBodyStyle, 0, 0, 0, 0, hwnd,
+  // The text is set after creation, with the control's limit lifted: as
+  // the window name of CreateWindowEx a long text is cut or refused.
+  HWND body = ::CreateWindowExA(0, "EDIT", "", kBodyStyle, 0, 0, 0, 0, hwnd,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)),
                                 ::GetModuleHandleA(nullptr), nullptr);
   if (!body) {
     ShowError(hwnd, "ItemText init failed", path);
     return -1;
   }
-  // Wine's edit control counts the text it was created with as a change;
-  // only the user's edits may count, or the guard below could not tell.
-  ::SendMessageA(body, EM_SETMODIFY, FALSE, 0);
-  shownAltered_ = !read || HwndGetText(body) != bytes;
+  ::SendMessageA(body, EM_SETLIMITTEXT, 0, 0);
   int tabStop = 8;
   ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+  // Set before the frame shows the note, so that a page of notes paints
+  // each text once.
+  std::string bytes;
+  bool read = ReadWholeFile(path, &bytes);
+  ShowBytes(hwnd, path, bytes, read, false);
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
 
-std::string ItemText::BodyText(HWND) const { return HwndGetText(Body()); }
+std::string ItemText::BodyText(HWND hwnd) const {
+  // Body() is known only once the frame's creation has run.
+  return HwndGetText(Body() ? Body() : ::GetDlgItem(hwnd, kIdBody));
+}
+
+bool ItemText::Modified() const { return Body() && ::SendMessageA(Body(), EM_GETMODIFY, 0, 0); }
+
+void ItemText::SaveBeforeCopy(HWND hwnd) {
+  ::KillTimer(hwnd, kTimerSave);
+  SaveWithFallback(hwnd, false);
+}
 
 void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
   UniqueMenu menu(::CreatePopupMenu());
@@ -140,31 +182,42 @@ void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
 
 bool ItemText::SaveTo(HWND hwnd, const std::string& path) { return SaveFileReplacing(path, BodyText(hwnd)); }
 
-void ItemText::SaveWithFallback(HWND hwnd) {
+void ItemText::SaveWithFallback(HWND hwnd, bool closing) {
   std::string path = NotePathOfWindow(hwnd);
-  if (path.empty()) return;
-  HWND body = Body();
-  if (shownAltered_) {
-    // Only an edit by the user may replace what the control could not show.
-    if (!body || !::SendMessageA(body, EM_GETMODIFY, 0, 0)) return;
-    shownAltered_ = false;
+  if (path.empty() || readOnly_ || busy_) return;
+  busy_ = true;
+  SaveStep step = CheckOutside(hwnd, path, closing);
+  if (step == SaveStep::kSkip) {
+    busy_ = false;
+    return;
   }
-  if (SaveTo(hwnd, path)) return;
+  if (step == SaveStep::kSave) {
+    std::string text = BodyText(hwnd);
+    if (SaveFileReplacing(path, text)) {
+      stamp_ = StampOf(path, text);
+      goneNoticed_ = false;
+      if (Body()) ::SendMessageA(Body(), EM_SETMODIFY, FALSE, 0);
+      busy_ = false;
+      return;
+    }
+  }
+  std::string folder = ParentForCreate(path);
   for (;;) {
     if (::MessageBoxA(hwnd, "保存に失敗しました\r\n\r\n名前を付けて保存しますか？", path.c_str(),
                       MB_ICONERROR | MB_YESNO) != IDYES) {
-      return;
+      break;
     }
     char chosen[kMaxPathBytes] = {};
     lstrcpynA(chosen, path.c_str(), sizeof(chosen));
-    if (!AskSaveName(hwnd, chosen, nullptr)) return;
-    if (SaveTo(hwnd, chosen)) return;
+    if (!AskSaveName(hwnd, chosen, nullptr, folder)) break;
+    if (SaveTo(hwnd, chosen)) break;
   }
+  busy_ = false;
 }
 
 LRESULT ItemText::SaveAs(HWND hwnd) {
   char chosen[kMaxPathBytes] = {};
-  if (!AskSaveName(hwnd, chosen, "txt")) return 0;
+  if (!AskSaveName(hwnd, chosen, "txt", ParentForCreate(NotePathOfWindow(hwnd)))) return 0;
   if (SaveTo(hwnd, chosen)) return 0;
   ShowError(hwnd, "Save failed");
   return 1;

@@ -7,6 +7,11 @@
 #include "store/Paths.h"
 
 namespace memo {
+namespace {
+
+constexpr char kTempPrefix[] = ".~m";
+
+}  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   bytes->clear();
@@ -44,12 +49,21 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
     return false;
   }
+  // Another program holds the note file open without letting it be
+  // replaced: the replace would fail after the temporary file was made, and
+  // Wine's ReplaceFile would leave an empty file of its own beside the note.
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    UniqueHandle probe(::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe && ::GetLastError() == ERROR_SHARING_VIOLATION) return false;
+  }
   std::string folder = ParentForCreate(path);
   if (folder.empty()) folder = ".";
   char temp[MAX_PATH] = {};
   // Creates a unique empty file in the note's own folder, so that the final
-  // rename stays on one volume.
-  if (!::GetTempFileNameA(folder.c_str(), "mpn", 0, temp)) return false;
+  // rename stays on one volume. ".~m*.tmp": sync tools skip names that start
+  // with ".~" or end in ".tmp", and no note kind ends in ".tmp".
+  if (!::GetTempFileNameA(folder.c_str(), kTempPrefix, 0, temp)) return false;
   bool written = false;
   {
     UniqueHandle file(::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,

@@ -186,6 +186,120 @@ TEST(TextNoteTest, LeavingThePageRewritesShownTextAndSparesWhatCouldNotBeShown) 
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
+// Answers the program's save dialog with a bare file name and saves.
+bool SaveUnderName(AppDriver& app, const std::string& name) {
+  HWND dialog = nullptr, box = nullptr;
+  WaitUntil([&] {
+    for (HWND candidate : app.Windows("#32770", nullptr, true)) {
+      box = ::GetDlgItem(candidate, 0x47C);  // the file name combo box
+      if (!box) box = ::GetDlgItem(candidate, 0x480);  // or the plain edit box
+      if (box) dialog = candidate;
+      if (box) return true;
+    }
+    return false;
+  });
+  if (!box || !SetText(box, name)) return false;
+  return ::PostMessageA(dialog, WM_COMMAND, IDOK, 0) != FALSE;
+}
+
+// Lines of printable text, as long as asked, padded with single bytes so
+// that no double-byte character is cut.
+std::string Lines(size_t size) {
+  std::string text;
+  for (int i = 0;; ++i) {
+    std::string line = "line " + std::to_string(i) + " 日本語のメモ\r\n";
+    if (text.size() + line.size() > size) break;
+    text += line;
+  }
+  text.resize(size, 'x');
+  return text;
+}
+
+TEST(TextNoteTest, LargeNotesOpenWholeWithoutABoxAndAnEditKeepsEveryByte) {
+  NoteSession session;
+  // Inside the range that the edit control's default limit refused, past
+  // 64 KiB where lengths wrapped, and, on a page of its own since Wine's
+  // edit control takes seconds for it, several megabytes.
+  const std::vector<std::pair<std::string, size_t>> notes = {
+      {"mid.txt", 40000}, {"big.txt", 140001}, {"huge.txt", 3 * 1024 * 1024}};
+  const std::string pages[] = {"page", "page", "huge"};
+  ASSERT_TRUE(MakeFolder(session.PageFolder("huge")));
+  for (size_t i = 0; i < notes.size(); ++i) {
+    ASSERT_TRUE(WriteBytes(Join(session.PageFolder(pages[i]), notes[i].first), Lines(notes[i].second)));
+  }
+  ASSERT_TRUE(session.Start());
+  EXPECT_TRUE(session.app().NoDialogFor(500)) << "a box holds up the page";
+  for (size_t i = 0; i < notes.size(); ++i) {
+    SCOPED_TRACE(notes[i].first);
+    if (pages[i] != pages[i > 0 ? i - 1 : 0]) {
+      SetText(session.bar(), pages[i], 60000);
+      ASSERT_TRUE(WaitUntil([&] { return WindowText(session.bar()) == pages[i]; }, 60000));
+    }
+    HWND window = session.WaitNote(notes[i].first, kTextClass, 60000);
+    ASSERT_TRUE(window);
+    HWND body = NoteSession::Body(window);
+    EXPECT_EQ(WindowText(body), Lines(notes[i].second)) << "shown whole";
+    CaretToEnd(body);
+    ASSERT_TRUE(PostTyping(body, "!"));
+    EXPECT_FALSE(::GetWindowLongA(body, GWL_STYLE) & ES_READONLY);
+  }
+  ASSERT_TRUE(session.SwitchPage("other"));
+  for (size_t i = 0; i < notes.size(); ++i) {
+    EXPECT_EQ(ReadBytes(Join(session.PageFolder(pages[i]), notes[i].first)), Lines(notes[i].second) + "!")
+        << notes[i].first;
+  }
+  EXPECT_EQ(session.app().Quit(30000), 0u);
+}
+
+TEST(TextNoteTest, UnshowableNoteIsReadOnlyWithANoticeAndExportsOnlyUnderAnotherName) {
+  NoteSession session;
+  const std::string withNul = "abc\0def"s;
+  ASSERT_TRUE(WriteBytes(session.NotePath("zero.txt"), withNul));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("zero.txt");
+  ASSERT_TRUE(note);
+  EXPECT_TRUE(session.app().NoDialogFor(500)) << "the notice holds up nothing";
+  HWND body = NoteSession::Body(note);
+  EXPECT_TRUE(::GetWindowLongA(body, GWL_STYLE) & ES_READONLY);
+  EXPECT_NE(NoteSession::NoticeText(note).find("読み取り専用"), std::string::npos) << NoteSession::NoticeText(note);
+
+  // Typed keys do not change it; a save on the timer does not touch the file.
+  CaretToEnd(body);
+  PostKey(body, 'X');
+  PumpFor(300);
+  EXPECT_EQ(WindowText(body), "abc");
+  ::PostMessageA(note, WM_TIMER, 11, 0);
+
+  // Save As starts in the note's folder: a bare name lands beside the note.
+  ::PostMessageA(note, WM_COMMAND, 57604, 0);
+  ASSERT_TRUE(SaveUnderName(session.app(), "export"));
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(session.NotePath("export.txt")) == "abc"; }));
+
+  ASSERT_TRUE(NoteSession::CloseNote(note));
+  EXPECT_EQ(ReadBytes(session.NotePath("zero.txt")), withNul);
+  EXPECT_EQ(ListNames(session.PageFolder()), (std::vector<std::string>{"export.txt", "zero.txt", "zero.txt.ini"}))
+      << "no temporary file left";
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+TEST(TextNoteTest, DuplicateCopiesWhatWasTypedBeforeItWasSaved) {
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("a.txt"), "old"));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("a.txt");
+  ASSERT_TRUE(note);
+  HWND body = NoteSession::Body(note);
+  CaretToEnd(body);
+  ASSERT_TRUE(PostTyping(body, " new"));
+  ::PostMessageA(note, WM_COMMAND, 279, 0);  // well within the 10 seconds
+  HWND copy = session.WaitNote("a1.txt");
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(WindowText(NoteSession::Body(copy)), "old new");
+  EXPECT_EQ(ReadBytes(session.NotePath("a1.txt")), "old new");
+  EXPECT_EQ(ReadBytes(session.NotePath("a.txt")), "old new");
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
 // Makes this test program the mail program for ".eml" files, for its scope;
 // the drafts it is handed are copied to caught().
 class MailProgram {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "store/FileStamp.h"
 #include "store/TextFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -66,11 +67,7 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldBytesAndCleansUp) {
   EXPECT_FALSE(SaveFileReplacing(At("note.txt"), "new"));
   ::CloseHandle(held);
   EXPECT_EQ(ReadBytes(At("note.txt")), old);
-  // Wine's ReplaceFile leaves an empty "rf*.tmp" of its own behind when it
-  // cannot move the held file aside; the save's own temporary file is gone.
-  for (const std::string& name : Names()) {
-    if (name.compare(0, 2, "rf") == 0) ::DeleteFileA(At(name).c_str());
-  }
+  // Neither the save's own temporary file nor one of the system's replace.
   EXPECT_EQ(Names(), std::vector<std::string>{"note.txt"});
 
   // A folder where the note file should be.
@@ -88,6 +85,49 @@ TEST_F(TextFileTest, NoTemporaryFileWhereThereIsNoFolder) {
   EXPECT_FALSE(SaveFileReplacing("", "new"));
   EXPECT_EQ(Names(), std::vector<std::string>{"file"});
   EXPECT_EQ(ReadBytes(At("file")), "x");
+}
+
+TEST_F(TextFileTest, AnOutsideChangeIsFoundByContentEvenWithinOneFileTimeTick) {
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "one"));
+  FileStamp stamp = StampOf(At("note.txt"), "one");
+  std::string bytes;
+  FileStamp now;
+  EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kSame);
+
+  // Same size, and the file time put back to what it was.
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "two"));
+  HANDLE file = ::CreateFileA(At("note.txt").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ::SetFileTime(file, nullptr, nullptr, &stamp.written);
+  ::CloseHandle(file);
+  EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kChanged);
+  EXPECT_EQ(bytes, "two");
+  EXPECT_EQ(CompareWithDisk(At("note.txt"), now, &bytes, &now), DiskState::kSame);
+
+  ASSERT_TRUE(::DeleteFileA(At("note.txt").c_str()));
+  EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kGone);
+  ASSERT_TRUE(MakeFolder(At("note.txt")));
+  EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kGone);
+}
+
+TEST(ConflictCopyNameTest, NamedFromTheNoteWithoutNesting) {
+  SYSTEMTIME when{2026, 12, 1, 7, 10, 30, 5, 0};
+  struct Case {
+    const char* note;
+    int number;
+    const char* copy;
+  };
+  const Case cases[] = {
+      {"メモ.txt", 1, "メモ (競合 2026-12-07 1030).txt"},
+      {"メモ.txt", 2, "メモ (競合 2026-12-07 1030 2).txt"},
+      {"\"共有.txt\"", 1, "\"共有 (競合 2026-12-07 1030).txt\""},
+      // A conflict copy's own conflict replaces the old time.
+      {"メモ (競合 2026-11-01 0900).txt", 1, "メモ (競合 2026-12-07 1030).txt"},
+      {"メモ (競合 2026-11-01 0900 3).txt", 2, "メモ (競合 2026-12-07 1030 2).txt"},
+      {"表 (x).txt", 1, "表 (x) (競合 2026-12-07 1030).txt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ConflictCopyName(c.note, when, c.number), c.copy) << c.note;
 }
 
 }  // namespace

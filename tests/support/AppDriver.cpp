@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <commctrl.h>
 #include <thread>
+#include <vector>
 
 #include "tests/support/TestFiles.h"
 
@@ -56,11 +57,14 @@ void KillStrayCopies() {
 }
 
 std::string WindowText(HWND hwnd) {
-  // WM_GETTEXT crosses processes; the buffer is ours.
-  char buffer[1024] = {};
-  ::SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
+  // WM_GETTEXT crosses processes; the buffer is ours, as long as the text
+  // (a note's body can hold megabytes).
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::vector<char> buffer(std::max<size_t>(length + 1, 1024));
+  ::SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
-  return buffer;
+  return buffer.data();
 }
 
 std::string ClassOf(HWND hwnd) {

@@ -59,6 +59,13 @@ bool NoteSession::SwitchPage(const std::string& page) {
   return true;
 }
 
+std::string NoteSession::NoticeText(HWND note) {
+  for (HWND child = nullptr; (child = ::FindWindowExA(note, child, "Static", nullptr));) {
+    if (::IsWindowVisible(child)) return WindowText(child);
+  }
+  return "";
+}
+
 std::string WaitBodyText(HWND body, const std::string& expected, DWORD ms) {
   std::string text;
   WaitUntil([&] { return (text = WindowText(body)) == expected; }, ms);

@@ -42,6 +42,8 @@ class NoteSession {
   // The note window with this title, once it is visible.
   HWND WaitNote(const std::string& title, const char* windowClass = kTextClass, DWORD ms = kDefaultWaitMs);
   static HWND Body(HWND note) { return ::GetDlgItem(note, kBodyId); }
+  // The notice strip that a note shows over its text, or "" when none shows.
+  static std::string NoticeText(HWND note);
 
   // Closes a note as a page switch does; true once its window is gone.
   static bool CloseNote(HWND note, DWORD ms = kDefaultWaitMs);

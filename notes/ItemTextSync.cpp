@@ -1,0 +1,199 @@
+// The text note and the other programs that change its file while it is
+// open (a sync tool, a second computer on a share, an editor): it shows
+// their text when it has no edit of its own, keeps the user's text in a
+// conflict copy when both changed, and tells the user in a strip over the
+// text instead of a box that would hold up every note.
+#include <algorithm>
+
+#include "frame/ClassNames.h"
+#include "frame/Messages.h"
+#include "notes/ItemText.h"
+#include "store/Paths.h"
+#include "store/Store.h"
+#include "store/TextFile.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+constexpr UINT kSaveDelayMs = 10000;
+constexpr int kMaxConflictCopies = 99;
+constexpr char kGoneNotice[] =
+    "このメモのファイルは外部で削除または移動されました。"
+    "編集すると、表示中の内容を同じ名前で保存し直します。";
+constexpr char kConflictNoticeHead[] =
+    "このメモのファイルが外部で変更されたため、外部の内容を表示しています。あなたの編集は「";
+constexpr char kConflictNoticeTail[] = "」に保存しました。";
+constexpr char kReadOnlyNotice[] =
+    "このファイルは内容をそのまま表示できないため、読み取り専用で開いています"
+    "（NUL 文字、UTF-16 などの文字コード、または読み込めないファイル）。"
+    "元のファイルは変更しません。表示中の内容は「名前を付けて保存」で別のファイルに保存できます。";
+constexpr char kDismissHint[] = "（クリックで閉じる）";
+
+}  // namespace
+
+void ItemText::ShowBytes(HWND hwnd, const std::string& path, const std::string& bytes, bool readOk,
+                         bool keepCaret) {
+  HWND body = Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
+  if (!body) return;
+  DWORD selStart = 0, selEnd = 0;
+  LRESULT firstLine = 0;
+  if (keepCaret) {
+    ::SendMessageA(body, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    firstLine = ::SendMessageA(body, EM_GETFIRSTVISIBLELINE, 0, 0);
+  }
+  bool wasBusy = busy_;
+  busy_ = true;
+  // The text travels as window text: it ends at the first NUL byte.
+  std::string text = bytes.substr(0, bytes.find('\0'));
+  ::SendMessageA(body, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // Wine's edit control counts a text set by the program as a change; only
+  // the user's edits may count.
+  ::SendMessageA(body, EM_SETMODIFY, FALSE, 0);
+  busy_ = wasBusy;
+  ::KillTimer(hwnd, kTimerSave);
+  if (keepCaret) {
+    auto length = static_cast<DWORD>(::GetWindowTextLengthA(body));
+    ::SendMessageA(body, EM_SETSEL, std::min(selStart, length), std::min(selEnd, length));
+    ::SendMessageA(body, EM_LINESCROLL, 0, firstLine);
+  }
+  stamp_ = readOk ? StampOf(path, bytes) : FileStamp{};
+  if (!readOk || HwndGetText(body) != bytes) {
+    readOnly_ = true;
+    ::SendMessageA(body, EM_SETREADONLY, TRUE, 0);
+    ShowNotice(hwnd, kReadOnlyNotice);
+  }
+}
+
+ItemText::SaveStep ItemText::CheckOutside(HWND hwnd, const std::string& path, bool closing) {
+  std::string bytes;
+  FileStamp now;
+  switch (CompareWithDisk(path, stamp_, &bytes, &now)) {
+    case DiskState::kSame:
+    case DiskState::kUnreadable:  // the save itself tells whether it can write
+      return SaveStep::kSave;
+    case DiskState::kChanged:
+      if (Modified() && !KeepConflictCopy(hwnd, path)) return SaveStep::kAskElsewhere;
+      ShowBytes(hwnd, path, bytes, true, true);
+      return SaveStep::kSkip;
+    case DiskState::kGone:
+      break;
+  }
+  // Gone: a deletion made elsewhere is not undone behind the user's back.
+  // An unedited note leaves it be; edits are saved back once the user has
+  // been told, or when the note closes and they would be lost otherwise.
+  if (Modified() && (goneNoticed_ || closing)) return SaveStep::kSave;
+  if (!goneNoticed_) {
+    goneNoticed_ = true;
+    ShowNotice(hwnd, std::string(kGoneNotice) + kDismissHint);
+    if (Modified()) ::SetTimer(hwnd, kTimerSave, kSaveDelayMs, nullptr);
+  }
+  return SaveStep::kSkip;
+}
+
+bool ItemText::KeepConflictCopy(HWND hwnd, const std::string& path) {
+  std::string noteName = HwndGetText(hwnd);
+  std::string folder = ParentForCreate(path);
+  SYSTEMTIME when;
+  ::GetLocalTime(&when);
+  for (int number = 1; number <= kMaxConflictCopies; ++number) {
+    std::string name = ConflictCopyName(noteName, when, number);
+    std::string copyPath = PathJoin(folder, Unquote(name));
+    if (copyPath.empty()) return false;
+    if (::GetFileAttributesA(copyPath.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    if (!SaveFileReplacing(copyPath, BodyText(hwnd))) return false;
+    ShowNotice(hwnd, kConflictNoticeHead + Unquote(name) + kConflictNoticeTail + kDismissHint);
+    conflictToOpen_ = name;
+    ::PostMessageA(hwnd, kMsgOpenConflict, 0, 0);
+    return true;
+  }
+  return false;
+}
+
+void ItemText::OpenConflictCopy() {
+  std::string name;
+  name.swap(conflictToOpen_);
+  HWND bar = ::FindWindowA(kClassMain, nullptr);
+  if (bar && !name.empty()) ::SendMessageA(bar, kMsgOpenNote, 1, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void ItemText::OnActivateApp(HWND hwnd, bool active) {
+  // The program comes back to the front: the user may have changed the
+  // note elsewhere meanwhile. Nothing is saved here.
+  if (!active || readOnly_ || busy_) return;
+  std::string path = NotePathOfWindow(hwnd);
+  if (path.empty()) return;
+  busy_ = true;
+  std::string bytes;
+  FileStamp now;
+  switch (CompareWithDisk(path, stamp_, &bytes, &now)) {
+    case DiskState::kChanged:
+      // Without a copy the user's text stays in the note; the next save
+      // looks again and asks.
+      if (!Modified() || KeepConflictCopy(hwnd, path)) ShowBytes(hwnd, path, bytes, true, true);
+      break;
+    case DiskState::kGone:
+      if (!goneNoticed_) {
+        goneNoticed_ = true;
+        ShowNotice(hwnd, std::string(kGoneNotice) + kDismissHint);
+      }
+      break;
+    case DiskState::kSame:
+    case DiskState::kUnreadable:
+      break;
+  }
+  busy_ = false;
+}
+
+void ItemText::ShowNotice(HWND hwnd, const std::string& text) {
+  if (!notice_) {
+    notice_ = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_LEFT | SS_NOTIFY, 0, 0, 0, 0, hwnd,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdNotice)),
+                                ::GetModuleHandleA(nullptr), nullptr);
+    if (!notice_) return;
+  }
+  HWND body = Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
+  if (body) ::SendMessageA(notice_, WM_SETFONT, ::SendMessageA(body, WM_GETFONT, 0, 0), FALSE);
+  ::SetWindowTextA(notice_, text.c_str());
+  PlaceNotice(hwnd);
+  ::ShowWindow(notice_, SW_SHOWNA);
+}
+
+void ItemText::HideNotice(HWND hwnd) {
+  // What a read-only note could not show stays explained.
+  if (!notice_ || readOnly_) return;
+  ::ShowWindow(notice_, SW_HIDE);
+  PlaceNotice(hwnd);
+}
+
+void ItemText::PlaceNotice(HWND hwnd) {
+  HWND body = Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
+  // Notes that never showed a notice keep the control's own format.
+  if (!body || !notice_) return;
+  RECT area{};
+  ::GetClientRect(body, &area);
+  int height = 0;
+  if (notice_ && ::IsWindowVisible(notice_)) {
+    // As high as its text needs at the body's width, and never more than
+    // half the body.
+    RECT text{0, 0, std::max<LONG>(area.right - 4, 20), 0};
+    std::string shown = HwndGetText(notice_);
+    HDC dc = ::GetDC(notice_);
+    if (dc) {
+      HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(notice_, WM_GETFONT, 0, 0)));
+      ::DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &text, DT_CALCRECT | DT_WORDBREAK);
+      ::SelectObject(dc, old);
+      ::ReleaseDC(notice_, dc);
+    }
+    height = std::min<LONG>(text.bottom + 4, area.bottom / 2);
+    POINT origin{0, 0};
+    ::MapWindowPoints(body, hwnd, &origin, 1);
+    ::SetWindowPos(notice_, HWND_TOP, origin.x, origin.y, area.right, height, SWP_NOACTIVATE);
+  }
+  // The text starts below the strip; the body clips its sibling out.
+  RECT format = area;
+  format.top += height;
+  ::SendMessageA(body, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+}
+
+}  // namespace memo

@@ -1,0 +1,78 @@
+// Stamps of note files and conflict copy names.
+#include "store/FileStamp.h"
+
+#include <cstdio>
+
+#include "store/Paths.h"
+#include "store/TextFile.h"
+
+namespace memo {
+namespace {
+
+constexpr char kConflictOpen[] = " (競合 ";
+
+}  // namespace
+
+uint64_t HashBytes(const std::string& bytes) {
+  // FNV-1a: no security is needed, only a different value for other bytes.
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+FileStamp StampOf(const std::string& path, const std::string& bytes) {
+  FileStamp stamp;
+  stamp.known = true;
+  stamp.size = bytes.size();
+  stamp.hash = HashBytes(bytes);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) stamp.written = data.ftLastWriteTime;
+  return stamp;
+}
+
+DiskState CompareWithDisk(const std::string& path, const FileStamp& known, std::string* bytes, FileStamp* now) {
+  bytes->clear();
+  if (!known.known) return DiskState::kSame;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return DiskState::kGone;
+  }
+  if (!ReadWholeFile(path, bytes)) {
+    bytes->clear();
+    // The file may have gone between the two calls.
+    return ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? DiskState::kGone
+                                                                         : DiskState::kUnreadable;
+  }
+  now->known = true;
+  now->size = bytes->size();
+  now->hash = HashBytes(*bytes);
+  now->written = data.ftLastWriteTime;
+  if (now->size == known.size && now->hash == known.hash) {
+    bytes->clear();
+    return DiskState::kSame;
+  }
+  return DiskState::kChanged;
+}
+
+std::string ConflictCopyName(const std::string& noteName, const SYSTEMTIME& when, int number) {
+  bool quoted = IsQuotedName(noteName);
+  std::string name = Unquote(noteName);
+  std::string extension = ExtensionOf(name);
+  std::string base = BaseNameOf(name);
+  // " (" can be no trail byte of a double-byte character, so a match is real.
+  size_t open = base.rfind(kConflictOpen);
+  if (open != std::string::npos && open > 0 && !base.empty() && base.back() == ')') base.erase(open);
+  char stamp[64];
+  std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u%02u", when.wYear, when.wMonth, when.wDay, when.wHour,
+                when.wMinute);
+  std::string result = base + kConflictOpen + stamp;
+  if (number > 1) result += " " + std::to_string(number);
+  result += ")" + extension;
+  return quoted ? Quote(result) : result;
+}
+
+}  // namespace memo
