@@ -8,6 +8,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
 #include "notes/ItemText.h"
+#include "store/Handles.h"
 #include "store/Paths.h"
 #include "store/Store.h"
 #include "store/TextFile.h"
@@ -178,12 +179,10 @@ void ItemText::PlaceNotice(HWND hwnd) {
     // half the body.
     RECT text{0, 0, std::max<LONG>(area.right - 4, 20), 0};
     std::string shown = HwndGetText(notice_);
-    HDC dc = ::GetDC(notice_);
-    if (dc) {
-      HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(notice_, WM_GETFONT, 0, 0)));
-      ::DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &text, DT_CALCRECT | DT_WORDBREAK);
-      ::SelectObject(dc, old);
-      ::ReleaseDC(notice_, dc);
+    WindowDC dc(notice_);
+    if (dc.get()) {
+      SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageA(notice_, WM_GETFONT, 0, 0)));
+      ::DrawTextA(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &text, DT_CALCRECT | DT_WORDBREAK);
     }
     height = std::min<LONG>(text.bottom + 4, area.bottom / 2);
     POINT origin{0, 0};
