@@ -13,6 +13,8 @@
 #include "frame/Messages.h"
 #include "store/ShellLinks.h"
 #include "tests/support/AppDriver.h"
+#include "tests/support/Keys.h"
+#include "tests/support/Menus.h"
 #include "tests/support/NoteSession.h"
 #include "tests/support/RemoteTree.h"
 #include "tests/support/TestFiles.h"
@@ -24,6 +26,8 @@ constexpr char kFolderClass[] = "Memopane-Folder";
 constexpr UINT kShortcutMark = 0x200;
 // A change is seen at the next 500 ms poll: "about a second" with room.
 constexpr DWORD kWatchMs = 1500;
+// Wine's shell takes seconds to move an entry to the Recycle Bin.
+constexpr DWORD kShellDeleteMs = 6000;
 
 bool MakeShortcut(const std::string& link, const std::string& target) {
   ::CoInitialize(nullptr);
@@ -184,6 +188,47 @@ TEST_F(FolderNoteTest, CopyPathOfAShortcutGivesItsTargetAndNewSubfoldersSkipName
   EXPECT_TRUE(FolderExists(Docs("新しいサブフォルダ3")));
   EXPECT_FALSE(FolderExists(Docs("新しいサブフォルダ1\\新しいサブフォルダ1")));
   EXPECT_TRUE(WaitTexts(tree, {"新しいサブフォルダ1", "新しいサブフォルダ3", "t.txt", "新しいサブフォルダ2"}));
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderNoteTest, DeletingAShortcutKeepsItsTargetAndTheMenusActOnTheirItem) {
+  ASSERT_TRUE(WriteBytes(outside_ / "t.txt", "keep"));
+  ASSERT_TRUE(MakeShortcut(Docs("t.txt.lnk"), outside_ / "t.txt"));
+  ASSERT_TRUE(WriteBytes(Docs("u.txt"), "u"));
+  HWND tree = StartWithNote();
+  ASSERT_TRUE(tree);
+  ASSERT_TRUE(WaitTexts(tree, {"t.txt", "u.txt"}));
+
+  // The Delete key on the shortcut: the shell asks, the shortcut goes.
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(FindTreeItem(tree, "t.txt")->handle));
+  PostKey(tree, VK_DELETE);
+  std::optional<DialogInfo> confirm = session_.app().WaitDialog();
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(session_.app().Answer(*confirm, IDYES));
+  EXPECT_TRUE(WaitTexts(tree, {"u.txt"}, TVI_ROOT, kShellDeleteMs));
+  EXPECT_FALSE(FileExists(Docs("t.txt.lnk")));
+  EXPECT_EQ(ReadBytes(outside_ / "t.txt"), "keep");
+
+  // The item menu at an item selects it and deletes it.
+  ASSERT_TRUE(BringToForeground(note_));
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);  // nothing selected before
+  RECT tr = WindowRect(tree);
+  ::PostMessageA(note_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(note_), MAKELPARAM(tr.left + 40, tr.top + 8));
+  HWND menu = WaitPopupMenu(session_.app().pid());
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'd');  // 削除(&D)
+  confirm = session_.app().WaitDialog();
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(session_.app().Answer(*confirm, IDYES));
+  EXPECT_TRUE(WaitTexts(tree, {}, TVI_ROOT, kShellDeleteMs));
+  EXPECT_FALSE(FileExists(Docs("u.txt")));
+
+  // The background menu below the items: a new subfolder of the note.
+  ::PostMessageA(note_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(note_), MAKELPARAM(tr.left + 40, tr.bottom - 8));
+  menu = WaitPopupMenu(session_.app().pid());
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'n');  // 新しいサブフォルダ(&N)
+  EXPECT_TRUE(WaitTexts(tree, {"新しいサブフォルダ1"}));
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
