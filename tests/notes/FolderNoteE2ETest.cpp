@@ -4,6 +4,8 @@
 // folder while branches are open.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,16 @@ bool MakeShortcut(const std::string& link, const std::string& target) {
   bool made = MakeShortcutToPath(link, target);
   ::CoUninitialize();
   return made;
+}
+
+// The desktop's display name, as the shell gives it for its item list.
+std::string DesktopName() {
+  PIDLIST_ABSOLUTE idl = nullptr;
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &idl)) || !idl) return "";
+  SHFILEINFOA info{};
+  ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(idl), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME);
+  ::CoTaskMemFree(idl);
+  return info.szDisplayName;
 }
 
 class FolderNoteTest : public ::testing::Test {
@@ -229,6 +241,35 @@ TEST_F(FolderNoteTest, DeletingAShortcutKeepsItsTargetAndTheMenusActOnTheirItem)
   ASSERT_TRUE(menu);
   MenuPostChar(menu, 'n');  // 新しいサブフォルダ(&N)
   EXPECT_TRUE(WaitTexts(tree, {"新しいサブフォルダ1"}));
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderNoteTest, ASpecialFolderShortcutIsNamedAfterTheFolderAndReplacesAnOlderOne) {
+  const std::string desktop = DesktopName();
+  ASSERT_FALSE(desktop.empty());
+  ASSERT_TRUE(WriteBytes(Docs(desktop + ".lnk"), "not a shortcut"));
+  HWND tree = StartWithNote();
+  ASSERT_TRUE(tree);
+  ASSERT_TRUE(WaitUntil([&] { return TreeTexts(tree).size() == 1; }));
+  ASSERT_TRUE(BringToForeground(note_));
+  RECT r = WindowRect(tree);
+  ::PostMessageA(note_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(note_), MAKELPARAM(r.left + 40, r.bottom - 8));
+  HWND menu = WaitPopupMenu(session_.app().pid());
+  ASSERT_TRUE(menu);
+  // このフォルダを開く, 新しいサブフォルダ, then the ショートカット sub-menu.
+  for (int i = 0; i < 3; ++i) MenuPostKey(menu, VK_DOWN);
+  MenuPostKey(menu, VK_RIGHT);
+  menu = WaitPopupMenu(session_.app().pid(), 2);
+  ASSERT_TRUE(menu);
+  MenuPostKey(menu, VK_DOWN);  // past 新しいショートカット to the desktop
+  MenuPostKey(menu, VK_RETURN);
+  ASSERT_TRUE(WaitNoPopupMenu(session_.app().pid()));
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(Docs(desktop + ".lnk")) != "not a shortcut"; }));
+  std::optional<TreeItem> link;
+  EXPECT_TRUE(WaitUntil([&] { return (link = FindTreeItem(tree, desktop)).has_value(); }, kWatchMs));
+  if (link) {
+    EXPECT_TRUE(link->state & kShortcutMark);
+  }
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
