@@ -146,10 +146,11 @@ TEST_F(FolderNoteTest, FollowsTheDiskAndClosesABranchWhoseLastEntryLeaves) {
   ASSERT_TRUE(closed);
   EXPECT_FALSE(closed->state & TVIS_EXPANDED) << "the emptied branch is closed";
 
-  // Read again when it opens again.
+  // Read again when it opens again, here with Enter.
   ASSERT_TRUE(WriteBytes(Docs("sub\\c.txt"), "x"));
-  ASSERT_TRUE(Expand(tree, sub));
-  EXPECT_EQ(TreeTexts(tree, sub), std::vector<std::string>{"c.txt"});
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(sub));
+  PostKey(tree, VK_RETURN);
+  EXPECT_TRUE(WaitTexts(tree, {"c.txt"}, sub));
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
@@ -330,6 +331,15 @@ TEST_F(FolderNoteTest, MovesIntoCommonWhileABranchIsOpenAndKeepsWatching) {
 
   ASSERT_TRUE(WriteBytes(session_.NotePath("\"docs\"") + "\\sub\\deeper\\e.txt", "x"));
   EXPECT_TRUE(WaitTexts(tree, {"d.txt", "e.txt"}, deeper)) << "the open branches are watched at their new place";
+
+  // Deleted with its branches open: to the Recycle Bin, and the note closes.
+  AsyncSetText erase(note_, "");
+  std::optional<DialogInfo> confirm = session_.app().WaitDialog();
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(session_.app().Answer(*confirm, IDYES));
+  EXPECT_EQ(erase.Wait(kShellDeleteMs), TRUE);
+  EXPECT_FALSE(FolderExists(session_.NotePath("\"docs\"")));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(note_); }));
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
