@@ -198,6 +198,9 @@ LRESULT ItemFolder::OnKeyDown(HWND hwnd, WORD key) {
         ::SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
         if (query.cChildren != 0) {
           ::SendMessageA(tree_, TVM_EXPAND, TVE_TOGGLE, reinterpret_cast<LPARAM>(item));
+          // Some tree controls report only the user's own collapses; a
+          // branch closed here is emptied and unwatched all the same.
+          if (!(ItemState(item) & TVIS_EXPANDED)) OnExpanded(hwnd, item, TVE_COLLAPSE);
         } else {
           ::SendMessageA(hwnd, WM_COMMAND, kCmdOpen, 0);
         }

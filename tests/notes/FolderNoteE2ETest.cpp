@@ -151,6 +151,14 @@ TEST_F(FolderNoteTest, FollowsTheDiskAndClosesABranchWhoseLastEntryLeaves) {
   ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(sub));
   PostKey(tree, VK_RETURN);
   EXPECT_TRUE(WaitTexts(tree, {"c.txt"}, sub));
+  // Closed by the user (Left) or by Enter, a branch lets its items go.
+  for (UINT key : {VK_LEFT, VK_RETURN}) {
+    PostKey(tree, key);
+    EXPECT_TRUE(WaitTexts(tree, {}, sub)) << key;
+    EXPECT_FALSE(FindTreeItem(tree, "sub")->state & TVIS_EXPANDED);
+    PostKey(tree, VK_RETURN);
+    EXPECT_TRUE(WaitTexts(tree, {"c.txt"}, sub)) << key;
+  }
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
