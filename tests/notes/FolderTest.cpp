@@ -1,16 +1,16 @@
-// The folder note's rules (order, display names, refused labels, numbering),
-// its change watches, and the note in the test process: refusing what is
-// no folder, and refreshing a level without rebuilding it.
+// The folder note's rules (order, refused labels, numbering) and the note in
+// the test process: refusing what is no folder, and refreshing a level
+// without rebuilding it.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "notes/FolderRules.h"
-#include "notes/FolderWatches.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/InProcessStore.h"
 #include "tests/support/RemoteTree.h"
@@ -60,30 +60,6 @@ TEST(FolderRulesTest, RefusesForbiddenCharactersAndShortcutNames) {
 
 TEST(FolderRulesTest, NumberingEndsOnAFolderThatRefusesEveryName) {
   EXPECT_EQ(FirstFreeNumberedName(kNewSubfolderFormat, [](const std::string&) { return true; }), "");
-}
-
-TEST(FolderWatchesTest, ReportsAChangedFolderOnceAndNeverAnUnwatchableOne) {
-  TempFolder a("memo-watch"), b("memo-watch");
-  FolderWatches watches;
-  watches.Set(1, a.path());
-  watches.Set(2, b.path());
-  watches.Set(3, a / "missing");
-  EXPECT_EQ(watches.size(), 3u);
-  EXPECT_TRUE(watches.TakeChanged().empty());
-
-  ASSERT_TRUE(WriteBytes(b / "new.txt", "x"));
-  std::vector<FolderWatches::Key> changed;
-  EXPECT_TRUE(WaitUntil([&] { return !(changed = watches.TakeChanged()).empty(); }, 2000));
-  EXPECT_EQ(changed, std::vector<FolderWatches::Key>{2});
-  PumpFor(100);
-  EXPECT_TRUE(watches.TakeChanged().empty()) << "re-armed, not signalled again";
-
-  watches.Remove(2);
-  watches.Remove(7);  // an unknown key is ignored
-  EXPECT_FALSE(watches.Has(2));
-  ASSERT_TRUE(WriteBytes(b / "more.txt", "x"));
-  PumpFor(300);
-  EXPECT_TRUE(watches.TakeChanged().empty());
 }
 
 class ItemFolderTest : public InProcessStoreTest {
