@@ -52,6 +52,13 @@ constexpr int kCmdNewSubFolder = 57600;
 constexpr int kCmdOpen = 57601;
 constexpr int kCmdSaveAs = 57604;
 
+// Folder note file commands.
+constexpr int kCmdNewShortcut = 274;
+constexpr int kCmdItemProperties = 275;  // the folder note's id for what mini notes call kCmdPropertiesOfLink
+constexpr int kCmdCopyPath = 276;
+constexpr int kCmdDeleteItem = 277;
+constexpr int kCmdSpecialFolderFirst = 0x5000;  // background menu results only, never posted
+
 // Note style bits: the low twelve bits of a note window's style.
 constexpr DWORD kStyleNoAutoMinimize = 0x001;
 constexpr DWORD kStyleFarEdge = 0x002;

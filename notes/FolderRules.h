@@ -1,0 +1,44 @@
+// Rules of the folder note over plain values: which names are shortcuts, how
+// entries are named and ordered in the tree, which new labels are refused,
+// and how new subfolders are numbered.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace memo {
+
+// Only ".lnk" in exactly this letter case marks a shortcut: a ".LNK" file is
+// shown and handled as a plain file.
+bool HasShortcutExtension(const std::string& name);
+
+// The name shown for an entry: a shortcut (exact ".lnk" that the shell calls
+// a link) without its extension, every other name unchanged.
+std::string FolderDisplayName(const std::string& name, bool shellSaysLink);
+
+// Case-insensitive comparison that steps over double-byte characters as
+// units: only single-byte letters are folded, a trail byte is never taken
+// for a letter. Negative, zero or positive.
+int CompareNoCaseMb(const std::string& a, const std::string& b);
+
+// The tree's order of two entries of one level: folders (and shortcuts to
+// folders) first, then by extension when both names have one, then by the
+// whole name. Negative when a comes first.
+int CompareFolderEntries(bool aHasChildren, const std::string& aText, bool bHasChildren,
+                         const std::string& bText);
+
+enum class LabelCheck {
+  kOk,
+  kForbiddenChar,  // one of \ / : , ; * ? " < > |
+  kShortcutName,   // ends in ".lnk" in any letter case
+};
+LabelCheck CheckNewLabel(const std::string& label);
+
+// The first name made from format (one %d) with n = 1, 2, ... for which
+// taken() is false; "" when none is free within a sane bound.
+std::string FirstFreeNumberedName(const char* format, const std::function<bool(const std::string&)>& taken);
+
+// The model of new subfolders of a folder note.
+extern const char kNewSubfolderFormat[];
+
+}  // namespace memo
