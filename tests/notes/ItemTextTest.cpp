@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/AppDriver.h"
@@ -54,26 +53,6 @@ class ItemTextTest : public InProcessStoreTest {
     ::SendMessageA(body, EM_SETSEL, end, end);
     ::SendMessageA(body, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
   }
-
-  // A visible dialog of this process.
-  static HWND FindOwnDialog() {
-    HWND found = nullptr;
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-          DWORD pid = 0;
-          ::GetWindowThreadProcessId(hwnd, &pid);
-          if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") {
-            return TRUE;
-          }
-          *reinterpret_cast<HWND*>(lParam) = hwnd;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-  }
-
-  std::string boxTitle_;
-  std::string boxText_;
 };
 
 // Bytes that do not come back unchanged from the edit control: the text
@@ -157,24 +136,12 @@ TEST_F(ItemTextTest, AMissingFileOrAFolderIsNoTextNote) {
   for (const char* name : {"missing.txt", "folder.txt"}) {
     SCOPED_TRACE(name);
     // The refusal comes as a message box; answer it from a second thread.
-    std::thread answer([&] {
-      HWND box = nullptr;
-      for (int i = 0; i < 500 && !box; ++i) {
-        ::Sleep(20);
-        box = FindOwnDialog();
-      }
-      if (box) {
-        DialogInfo info = ReadDialog(box);
-        boxTitle_ = info.title;
-        boxText_ = info.text;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-      }
-    });
-    HWND note = Open(name);
-    answer.join();
+    HWND note = nullptr;
+    auto box = AnswerOwnDialog(IDOK, [&] { note = Open(name); }, 10000);
     EXPECT_EQ(note, nullptr);
-    EXPECT_EQ(boxTitle_, "Memopane");
-    EXPECT_EQ(boxText_, "ItemText init failed\r\n\r\n" + PathOf(name));
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->title, "Memopane");
+    EXPECT_EQ(box->text, "ItemText init failed\r\n\r\n" + PathOf(name));
   }
   EXPECT_FALSE(FileExists(PathOf("missing.txt")));
 }
