@@ -1,6 +1,6 @@
 // Window classes whose own behaviour is not part of the program yet.
 //
-// Folder, browser and image notes show their frame with an empty
+// Folder and browser notes show their frame with an empty
 // body, so that their notes can already be created, moved, renamed and
 // deleted. Edge bars and mini notes refuse to be created: a note that cannot
 // be restored from an edge bar must not be hidden behind one.
@@ -43,7 +43,6 @@ constexpr UINT kNoteClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 
 const ClassRegistrar kFolder(kClassFolder, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xFFF0F0>>);
 const ClassRegistrar kBrowser(kClassBrowser, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
-const ClassRegistrar kImage(kClassImage, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
 const ClassRegistrar kEdgeBar(kClassEdgeBar, kNoteClassStyle, IDI_APP, &Dispatch<RefusedWindow>);
 const ClassRegistrar kMini(kClassMini, kNoteClassStyle, 0, &Dispatch<RefusedWindow>);
 

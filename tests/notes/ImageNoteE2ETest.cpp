@@ -1,0 +1,256 @@
+// Image notes in the real program: natural size, pictures that cannot be shown, pasting bitmaps and
+// metafiles from the clipboard, the name clash of a metafile paste, and
+// following a rename.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/Menus.h"
+#include "tests/support/NoteSession.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+constexpr char kImageClass[] = "Memopane-Image";
+constexpr char kNewImage[] = "新しいイメージ0.bmp";
+constexpr char kNewImageEmf[] = "新しいイメージ0.emf";
+constexpr UINT kMsgNaturalSize = 0x151;
+constexpr char kIdenticalImage[] = "同一のイメージ付箋が存在するため画像を複製できません";
+
+// A 24-bit bitmap file of the given size, top row red, the rest white.
+std::string PlainBmp(int width, int height, uint32_t claimedWidth = 0) {
+  const uint32_t stride = (width * 3 + 3) / 4 * 4;
+  std::string b(54 + stride * height, '\0');
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, claimedWidth ? claimedWidth : static_cast<uint32_t>(width));
+  put32(22, static_cast<uint32_t>(claimedWidth ? claimedWidth : height));
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      char* p = &b[54 + y * stride + x * 3];
+      bool top = y == height - 1;  // rows are stored bottom first
+      p[0] = top ? 0 : '\xFF';
+      p[1] = top ? 0 : '\xFF';
+      p[2] = '\xFF';
+    }
+  }
+  return b;
+}
+
+// An enhanced metafile 2540 x 1270 HIMETRIC units (one inch by half an inch).
+HENHMETAFILE InchWideMetafile(const char* path = nullptr) {
+  RECT frame{0, 0, 2540, 1270};
+  HDC dc = ::CreateEnhMetaFileA(nullptr, path, &frame, nullptr);
+  ::Rectangle(dc, 10, 10, 40, 30);
+  return ::CloseEnhMetaFile(dc);
+}
+
+std::string MetafileBytes() {
+  TempFolder temp("memo-emf");
+  std::string path = temp / "m.emf";
+  ::DeleteEnhMetaFile(InchWideMetafile(path.c_str()));
+  return ReadBytes(path).value_or("");
+}
+
+bool PutOnClipboard(UINT format, HANDLE data) {
+  if (!::OpenClipboard(nullptr)) return false;
+  ::EmptyClipboard();
+  bool ok = ::SetClipboardData(format, data) != nullptr;
+  ::CloseClipboard();
+  return ok;
+}
+
+bool PutBitmapOnClipboard(int width, int height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0x0000FF00);
+  return PutOnClipboard(CF_BITMAP, ::CreateBitmap(width, height, 1, 32, pixels.data()));
+}
+
+SIZE WindowSize(HWND hwnd) {
+  RECT r = WindowRect(hwnd);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+bool WaitViewSize(HWND view, int width, int height) {
+  return WaitUntil([&] {
+    SIZE s = WindowSize(view);
+    return s.cx == width && s.cy == height;
+  });
+}
+
+// Chooses an item of the note's context menu by its mnemonic.
+void ChooseFromMenu(AppDriver& app, HWND note, char letter) {
+  RECT r = WindowRect(note);
+  ::PostMessageA(note, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(note), MAKELPARAM(r.left + 10, r.top + 30));
+  HWND menu = WaitPopupMenu(app.pid());
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, letter);
+}
+
+// Temporary pictures named by the tick count ("123456.bmp", "123456.emf").
+std::vector<std::string> TickNamedFiles() {
+  std::vector<std::string> found;
+  for (const std::string& name : ListNames(TempDir())) {
+    size_t dot = name.find('.');
+    if (dot == 0 || dot == std::string::npos) continue;
+    if (name.find_first_not_of("0123456789") != dot) continue;
+    std::string ext = name.substr(dot);
+    if (ext == ".bmp" || ext == ".emf") found.push_back(name);
+  }
+  return found;
+}
+
+class ImageNoteTest : public ::testing::Test {
+ protected:
+  HWND OpenNote(const std::string& name) {
+    HWND note = session_.WaitNote(name, kImageClass);
+    return note;
+  }
+
+  UnmanagedWindowsScope unmanaged_;
+  NoteSession session_;
+};
+
+TEST_F(ImageNoteTest, NaturalSizeFitsTheViewToThePicture) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int width, height;
+  } cases[] = {
+      {"plain.bmp", PlainBmp(80, 60), 80, 60},
+      {"inch.emf", MetafileBytes(), 96, 48},  // 2540 HIMETRIC units are 96 pixels at 96 dpi
+  };
+  for (const Case& c : cases) ASSERT_TRUE(WriteBytes(session_.NotePath(c.name), c.bytes));
+  ASSERT_TRUE(session_.Start());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND note = OpenNote(c.name);
+    ASSERT_TRUE(note);
+    HWND view = NoteSession::Body(note);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(ClassOf(view), "WC_IMAGE");
+    EXPECT_EQ(WindowText(view), session_.NotePath(c.name));
+    ::SendMessageA(view, kMsgNaturalSize, 0, 0);
+    EXPECT_TRUE(WaitViewSize(view, c.width, c.height))
+        << WindowSize(view).cx << " x " << WindowSize(view).cy;
+    EXPECT_TRUE(::IsWindowVisible(view));
+  }
+}
+
+TEST_F(ImageNoteTest, PicturesThatCannotBeShownHideTheViewAndKeepTheSize) {
+  std::string cases[] = {kNewImage, "garbage.jpg", "huge.bmp", "wide.gif"};
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), ""));
+  ASSERT_TRUE(WriteBytes(session_.NotePath("garbage.jpg"), std::string(300, '\x5A')));
+  // Headers that claim a picture far too large to hold.
+  ASSERT_TRUE(WriteBytes(session_.NotePath("huge.bmp"), PlainBmp(4, 4, 100000)));
+  std::string wide = "GIF89a\xFF\xFF\xFF\xFF" + std::string(40, '\0');
+  ASSERT_TRUE(WriteBytes(session_.NotePath("wide.gif"), wide));
+  ASSERT_TRUE(session_.Start());
+  for (const std::string& name : cases) {
+    SCOPED_TRACE(name);
+    HWND note = OpenNote(name);
+    ASSERT_TRUE(note);
+    HWND view = NoteSession::Body(note);
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(view); }));
+    SIZE before = WindowSize(note);
+    ::SendMessageA(view, kMsgNaturalSize, 0, 0);
+    SIZE after = WindowSize(note);
+    EXPECT_EQ(after.cx, before.cx);
+    EXPECT_EQ(after.cy, before.cy);
+  }
+  EXPECT_TRUE(session_.app().Running());
+}
+
+TEST_F(ImageNoteTest, PastedBitmapOverwritesTheFileAndKeepsTheName) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), ""));
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  ASSERT_TRUE(PutBitmapOnClipboard(70, 55));
+  ChooseFromMenu(session_.app(), note, 'p');
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(session_.NotePath(kNewImage)).value_or("").size() > 54; }));
+  std::string bytes = *ReadBytes(session_.NotePath(kNewImage));
+  EXPECT_EQ(bytes.substr(0, 2), "BM");
+  EXPECT_EQ(bytes[18], 70);
+  EXPECT_EQ(bytes[22], 55);
+  EXPECT_EQ(WindowText(note), kNewImage);
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(view); }));
+  EXPECT_TRUE(WaitViewSize(view, 70, 55));
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+TEST_F(ImageNoteTest, PastedMetafileRenamesTheNoteAndItsSettings) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), PlainBmp(4, 4)));
+  IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "ColorBG", "00FFFF");
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  ASSERT_TRUE(PutOnClipboard(CF_ENHMETAFILE, InchWideMetafile()));
+  ChooseFromMenu(session_.app(), note, 'p');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(note) == kNewImageEmf; }));
+  std::string emf = session_.NotePath(kNewImageEmf);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(view) == emf; }));
+  std::string bytes = ReadBytes(emf).value_or("");
+  ASSERT_GT(bytes.size(), 44u);
+  EXPECT_EQ(bytes.substr(40, 4), " EMF");
+  EXPECT_FALSE(FileExists(session_.NotePath(kNewImage)));
+  EXPECT_FALSE(FileExists(session_.NotePath(kNewImage) + ".ini"));
+  EXPECT_EQ(IniGet(emf + ".ini", "Window", "ColorBG"), "00FFFF");
+  EXPECT_TRUE(WaitViewSize(view, 96, 48));
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+TEST_F(ImageNoteTest, MetafileWhoseNameIsTakenShowsTheIdenticalImageMessage) {
+  std::string bmp = PlainBmp(4, 4);
+  std::string emf = MetafileBytes();
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), bmp));
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImageEmf), emf));
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note && OpenNote(kNewImageEmf));
+  ASSERT_TRUE(PutOnClipboard(CF_ENHMETAFILE, InchWideMetafile()));
+  ChooseFromMenu(session_.app(), note, 'p');
+  auto box = session_.app().WaitDialog(kDefaultWaitMs, "Memopane");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, std::string(kIdenticalImage) + "\r\n\r\n" + session_.NotePath(kNewImageEmf));
+  EXPECT_TRUE(box->errorIcon);
+  session_.app().Answer(*box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return TickNamedFiles() == tempBefore; }));
+  EXPECT_EQ(WindowText(note), kNewImage);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), bmp);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImageEmf)), emf);
+}
+
+TEST_F(ImageNoteTest, PictureFollowsARename) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath("a.bmp"), PlainBmp(8, 8)));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("a.bmp");
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  EXPECT_TRUE(SetText(note, "b.bmp"));
+  EXPECT_EQ(WindowText(view), session_.NotePath("b.bmp"));
+  ::RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  PumpFor(300);
+  EXPECT_TRUE(::IsWindowVisible(view));
+}
+
+}  // namespace
+}  // namespace memo::test
