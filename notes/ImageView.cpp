@@ -5,6 +5,7 @@
 #include <olectl.h>
 
 #include "frame/Messages.h"
+#include "notes/Capture.h"
 #include "store/Handles.h"
 #include "store/WinText.h"
 
@@ -175,6 +176,9 @@ LRESULT ImageView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
     case kMsgImageNaturalSize:
       ApplyNaturalSize(hwnd);
+      return 0;
+    case kMsgImageCapture:
+      OpenCapture(hwnd);
       return 0;
   }
   return WindowObject::WindowProc(hwnd, message, wParam, lParam);

@@ -167,6 +167,7 @@ void ItemImage::OnContextMenu(HWND hwnd, LPARAM point) {
   if (!menu) return;
   bool canPaste = ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_METAFILEPICT);
   ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCopyFromFile, "ファイルから複製(&F)");
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCapture, "画面をキャプチャ(&C)");
   ::AppendMenuA(menu.get(), MF_STRING | (canPaste ? 0 : MF_GRAYED), kCmdImagePaste, "クリップボードから貼り付け(&P)");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu.get(), MF_STRING, kCmdSaveAs, "名前を付けて保存(&S)");

@@ -1,6 +1,6 @@
 // Image notes in the real program: natural size, pictures that cannot be shown, pasting bitmaps and
 // metafiles from the clipboard, the name clash of a metafile paste, and
-// following a rename.
+// following a rename, and the screen capture.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -250,6 +250,85 @@ TEST_F(ImageNoteTest, PictureFollowsARename) {
   ::RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   PumpFor(300);
   EXPECT_TRUE(::IsWindowVisible(view));
+}
+
+// Opens the note's screen capture from its menu and drags from one point to
+// another with the real mouse; true once the capture window is gone.
+bool CaptureByDrag(AppDriver& app, HWND note, POINT from, POINT to) {
+  ChooseFromMenu(app, note, 'c');
+  HWND capture = app.WaitWindow("WC_CAPTURE");
+  if (!capture) return false;
+  // Until it is active, a late activation of the note would cancel it.
+  WaitUntil([&] { return ::GetForegroundWindow() == capture; }, 2000);
+  PumpFor(200);
+  if (!::IsWindow(capture)) ADD_FAILURE() << "the capture closed before the drag";
+  MouseMoveTo(from.x, from.y);
+  PumpFor(100);
+  MouseLeft(true);
+  PumpFor(100);
+  MouseMoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);
+  PumpFor(100);
+  MouseMoveTo(to.x, to.y);
+  PumpFor(100);
+  MouseLeft(false);
+  return WaitUntil([&] { return !::IsWindow(capture); });
+}
+
+TEST_F(ImageNoteTest, CaptureTakesTheDraggedRectangleInEitherDirection) {
+  const std::string placeholder = PlainBmp(60, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), placeholder));
+  IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "X", "500");
+  IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "Y", "400");
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  // A piece of the main bar with the page name in it: the same on both
+  // captures, and not a single colour.
+  RECT bar = WindowRect(session_.bar());
+  POINT topLeft{bar.left + 8, bar.top + 3};
+  POINT bottomRight{bar.left + 38, bar.top + 13};
+  const std::string path = session_.NotePath(kNewImage);
+
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, topLeft, bottomRight));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) != placeholder; }));
+  std::string forward = ReadBytes(path).value_or("");
+  ASSERT_EQ(forward.size(), 54u + 92u * 10u);  // 30 x 10 at 24 bits, rows padded to 92 bytes
+  EXPECT_EQ(forward[18], 30);
+  EXPECT_EQ(forward[22], 10);
+  EXPECT_NE(forward.find_first_not_of(forward[60], 54), std::string::npos) << "a single colour";
+
+  ASSERT_TRUE(WriteBytes(path, placeholder));
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, bottomRight, topLeft));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) != placeholder; }));
+  EXPECT_TRUE(ReadBytes(path) == forward) << "the pictures differ";
+
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, POINT{100, 100}, POINT{103, 102}));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path).value_or("").size() == 78u; }));
+  EXPECT_EQ(WindowText(note), kNewImage);
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+TEST_F(ImageNoteTest, CaptureCancelledBeforeADragLeavesTheNoteAlone) {
+  const std::string picture = PlainBmp(80, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), picture));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  SIZE before = WindowSize(note);
+  ChooseFromMenu(session_.app(), note, 'c');
+  HWND capture = session_.app().WaitWindow("WC_CAPTURE");
+  ASSERT_TRUE(capture);
+  RECT full = WindowRect(capture);
+  EXPECT_EQ(full.right - full.left, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(full.bottom - full.top, ::GetSystemMetrics(SM_CYSCREEN));
+  ::PostMessageA(capture, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(capture); }));
+  PumpFor(300);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), picture);
+  EXPECT_EQ(WindowSize(note).cx, before.cx);
+  EXPECT_EQ(WindowSize(note).cy, before.cy);
 }
 
 }  // namespace
