@@ -1,13 +1,15 @@
 // Image notes in the real program: natural size, pictures that cannot be shown, pasting bitmaps and
 // metafiles from the clipboard, the name clash of a metafile paste, and
-// following a rename, and the screen capture.
+// following a rename, drops of picture files, and the screen capture.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/AppDriver.h"
@@ -329,6 +331,116 @@ TEST_F(ImageNoteTest, CaptureCancelledBeforeADragLeavesTheNoteAlone) {
   EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), picture);
   EXPECT_EQ(WindowSize(note).cx, before.cx);
   EXPECT_EQ(WindowSize(note).cy, before.cy);
+}
+
+// The shell's data object for files of one folder, as a file manager offers
+// them when they are dragged.
+IDataObject* ShellDataObject(const std::string& folder, const std::vector<std::string>& names) {
+  IShellFolder* desktop = nullptr;
+  IShellFolder* parent = nullptr;
+  IDataObject* data = nullptr;
+  std::vector<LPITEMIDLIST> items;
+  if (SUCCEEDED(::SHGetDesktopFolder(&desktop))) {
+    std::wstring wide(folder.begin(), folder.end());  // an ASCII temporary path
+    LPITEMIDLIST folderIdl = nullptr;
+    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &folderIdl, nullptr)) &&
+        SUCCEEDED(desktop->BindToObject(folderIdl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&parent)))) {
+      for (const std::string& name : names) {
+        std::wstring w(name.begin(), name.end());
+        LPITEMIDLIST item = nullptr;
+        if (SUCCEEDED(parent->ParseDisplayName(nullptr, nullptr, &w[0], nullptr, &item, nullptr))) items.push_back(item);
+      }
+      parent->GetUIObjectOf(nullptr, static_cast<UINT>(items.size()), const_cast<LPCITEMIDLIST*>(items.data()),
+                            IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
+      parent->Release();
+    }
+    ::CoTaskMemFree(folderIdl);
+    desktop->Release();
+  }
+  for (LPITEMIDLIST item : items) ::CoTaskMemFree(item);
+  return data;
+}
+
+// Drops while the left button is up, cancels on Esc.
+class ButtonDropSource : public IDropSource {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IDropSource) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+    if (escape) return DRAGDROP_S_CANCEL;
+    return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+// Drags the files with the real mouse from an empty spot of the screen onto
+// the window and drops them there; the effect the target chose.
+DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<std::string>& names) {
+  IDataObject* data = ShellDataObject(folder, names);
+  if (!data) return 0xFFFFFFFF;
+  RECT r = WindowRect(target);
+  POINT over{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  // The drag starts on a window of this thread, as a file manager's does:
+  // the drag follows the button state that this thread's input says.
+  const POINT start{40, 640};
+  HWND origin = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", nullptr, WS_POPUP | WS_VISIBLE, start.x - 30,
+                                  start.y - 30, 60, 60, nullptr, nullptr, nullptr, nullptr);
+  PumpFor(200);
+  MouseMoveTo(start.x, start.y);
+  MouseLeft(true);
+  PumpFor(200);
+  std::thread mover([over, start] {
+    for (int step = 1; step <= 10; ++step) {
+      ::Sleep(60);
+      MouseMoveTo(start.x + (over.x - start.x) * step / 10, start.y + (over.y - start.y) * step / 10);
+    }
+    ::Sleep(300);
+    MouseMoveTo(over.x + 1, over.y);
+    ::Sleep(300);
+    MouseLeft(false);
+  });
+  ButtonDropSource source;
+  DWORD effect = DROPEFFECT_NONE;
+  ::DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK | DROPEFFECT_MOVE, &effect);
+  mover.join();
+  ::DestroyWindow(origin);
+  data->Release();
+  return effect;
+}
+
+TEST_F(ImageNoteTest, DroppedFilesPutInTheirFirstPicture) {
+  ASSERT_EQ(::OleInitialize(nullptr), S_OK);
+  const std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00!\xF9\x04\x01\x00\x00\x00\x00,"
+                        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;", 43);
+  TempFolder dropped("memo-drop");
+  ASSERT_TRUE(WriteBytes(dropped / "a.txt", "text"));
+  ASSERT_TRUE(WriteBytes(dropped / "b.GIF", gif));
+  const std::string picture = PlainBmp(80, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath("drop.bmp"), picture));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("drop.bmp");
+  ASSERT_TRUE(note);
+
+  // Only a text file: refused, nothing changes.
+  EXPECT_EQ(DragFilesOnto(note, dropped.path(), {"a.txt"}), static_cast<DWORD>(DROPEFFECT_NONE));
+  PumpFor(300);
+  EXPECT_EQ(WindowText(note), "drop.bmp");
+  EXPECT_EQ(ReadBytes(session_.NotePath("drop.bmp")), picture);
+
+  EXPECT_EQ(DragFilesOnto(note, dropped.path(), {"a.txt", "b.GIF"}), static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "drop.GIF"; }));
+  EXPECT_EQ(ReadBytes(session_.NotePath("drop.GIF")), gif);
+  EXPECT_FALSE(FileExists(session_.NotePath("drop.bmp")));
+  EXPECT_TRUE(FileExists(dropped / "b.GIF"));
+  ::OleUninitialize();
 }
 
 }  // namespace
