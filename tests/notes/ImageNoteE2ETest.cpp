@@ -2,6 +2,7 @@
 // metafiles from the clipboard, the name clash of a metafile paste, and
 // following a rename, drops of picture files, and the screen capture.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -441,6 +442,63 @@ TEST_F(ImageNoteTest, DroppedFilesPutInTheirFirstPicture) {
   EXPECT_FALSE(FileExists(session_.NotePath("drop.bmp")));
   EXPECT_TRUE(FileExists(dropped / "b.GIF"));
   ::OleUninitialize();
+}
+
+// The items of the file dialog's type list, read as Unicode: the dialog's
+// controls are Unicode windows.
+std::vector<std::string> FileTypes(HWND combo) {
+  std::vector<std::string> items;
+  LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t wide[512] = {};
+    if (::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) >= 511) continue;
+    ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    char narrow[1024] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    items.emplace_back(narrow);
+  }
+  return items;
+}
+
+// Fills in the file name of the program's file dialog and presses OK; the
+// dialog's file types.
+std::vector<std::string> AnswerFileDialog(AppDriver& app, const std::string& path) {
+  constexpr int kFileTypeCombo = 0x470;  // cmb1
+  constexpr int kFileNameBox = 0x47C;    // cmb13, whose edit takes the name
+  auto dialog = app.WaitDialog();
+  if (!dialog) return {};
+  std::vector<std::string> types = FileTypes(::GetDlgItem(dialog->hwnd, kFileTypeCombo));
+  auto name = reinterpret_cast<HWND>(::SendMessageA(::GetDlgItem(dialog->hwnd, kFileNameBox), CBEM_GETEDITCONTROL, 0, 0));
+  SetText(name, path);
+  app.Answer(*dialog, IDOK);
+  WaitUntil([&] { return !::IsWindow(dialog->hwnd); });
+  return types;
+}
+
+TEST_F(ImageNoteTest, FileDialogsCopyPicturesInAndOut) {
+  TempFolder elsewhere("memo-pics");
+  const std::string picture = PlainBmp(90, 70);
+  ASSERT_TRUE(WriteBytes(elsewhere / "in.bmp", picture));
+  const std::string photo = PlainBmp(60, 60);  // any bytes: a copy is a copy
+  ASSERT_TRUE(WriteBytes(session_.NotePath("photo.jpg"), photo));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("photo.jpg");
+  ASSERT_TRUE(note);
+
+  // Save as: one file type, named after the note's extension, which is
+  // appended to a name typed without one.
+  ::PostMessageA(note, WM_COMMAND, 0xE104, 0);
+  EXPECT_EQ(AnswerFileDialog(session_.app(), elsewhere / "copy"), std::vector<std::string>{"Image file(*.jpg)"});
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(elsewhere / "copy.jpg") == photo; }));
+
+  // Copy from file: the note takes the picture, its format and its size.
+  ::PostMessageA(note, WM_COMMAND, 0xE101, 0);
+  EXPECT_EQ(AnswerFileDialog(session_.app(), elsewhere / "in.bmp"),
+            std::vector<std::string>{"Image files(*.bmp;*.jpg;*.gif;*.emf;*.wmf)"});
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "photo.bmp"; }));
+  EXPECT_TRUE(ReadBytes(session_.NotePath("photo.bmp")) == picture);
+  EXPECT_TRUE(WaitViewSize(NoteSession::Body(note), 90, 70));
+  EXPECT_TRUE(FileExists(elsewhere / "in.bmp"));
 }
 
 }  // namespace
