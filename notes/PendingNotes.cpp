@@ -1,9 +1,9 @@
 // Window classes whose own behaviour is not part of the program yet.
 //
-// Folder and browser notes show their frame with an empty
-// body, so that their notes can already be created, moved, renamed and
-// deleted. Edge bars and mini notes refuse to be created: a note that cannot
-// be restored from an edge bar must not be hidden behind one.
+// Folder and browser notes show their frame with an empty body, so that
+// their notes can already be created, moved, renamed and deleted. Edge bars
+// and mini notes refuse to be created: a note that cannot be restored from
+// an edge bar must not be hidden behind one.
 #include <windows.h>
 
 #include "frame/ClassNames.h"

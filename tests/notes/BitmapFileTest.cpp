@@ -175,7 +175,9 @@ TEST(BitmapFileTest, EveryDepthReadsBackPixelForPixel) {
     EXPECT_EQ(Read32(*bytes, 2), bytes->size());
     EXPECT_EQ(Read16(*bytes, 28), bits);
     EXPECT_EQ(Read32(*bytes, 30), bits == 16 || bits == 32 ? 3u : 0u);
-    if (bits == 16) EXPECT_EQ(Read32(*bytes, 54), 0xF800u);  // the probe found 5-6-5
+    if (bits == 16) {
+      EXPECT_EQ(Read32(*bytes, 54), 0xF800u);  // the probe found 5-6-5
+    }
 
     // The system's own reader sees the same pixels.
     HBITMAP loaded = static_cast<HBITMAP>(
