@@ -79,4 +79,13 @@ constexpr UINT_PTR kTimerFolderPoll = 13;
 constexpr UINT_PTR kTimerSplashHold = 100;
 constexpr UINT_PTR kTimerSplashFade = 101;
 
+// Image notes: messages to the image view and the note, and menu commands.
+constexpr UINT kMsgImageNaturalSize = 0x151;  // to the image view: size the note to the picture
+constexpr UINT kMsgImageCapture = 0x152;      // to the image view: open the screen capture
+constexpr UINT kMsgImagePut = 0x153;          // to the note; lParam = picture path; 0 when put in
+constexpr int kCmdImageNaturalSize = 100;
+constexpr int kCmdImageCapture = 101;
+constexpr int kCmdImagePaste = 102;
+constexpr int kCmdImageCopyFromFile = 0xE101;  // the same id as kCmdOpen
+
 }  // namespace memo

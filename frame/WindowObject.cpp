@@ -12,7 +12,7 @@ LRESULT WindowObject::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 LRESULT SafeResultAfterException(UINT message) { return message == WM_CREATE ? -1 : 0; }
 
 ClassRegistrar::ClassRegistrar(const char* className, UINT classStyle, int iconId,
-                               WNDPROC windowProc) {
+                               WNDPROC windowProc, int cursorId) {
   size_t length = std::strlen(className);
   name_ = new char[length + 1];
   std::memcpy(name_, className, length + 1);
@@ -24,7 +24,8 @@ ClassRegistrar::ClassRegistrar(const char* className, UINT classStyle, int iconI
   wc.lpfnWndProc = windowProc;
   wc.hInstance = instance;
   wc.hIcon = iconId ? ::LoadIconA(instance, MAKEINTRESOURCEA(iconId)) : nullptr;
-  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hCursor = cursorId ? ::LoadCursorA(instance, MAKEINTRESOURCEA(cursorId))
+                       : ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   // Every window paints its own background in WM_ERASEBKGND.
   wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
   wc.lpszClassName = name_;

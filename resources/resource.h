@@ -6,3 +6,7 @@
 
 #define IDD_FIRST_RUN 109
 #define IDC_FIRST_RUN_TEXT 1001
+
+// Screen capture cursors: a rectangle's top-left and bottom-right corner.
+#define IDC_CAPTURE_TOP_LEFT 107
+#define IDC_CAPTURE_BOTTOM_RIGHT 108

@@ -1,0 +1,302 @@
+// The image note.
+#include "notes/ItemImage.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstdio>
+
+#include "frame/ClassNames.h"
+#include "frame/Colors.h"
+#include "frame/Messages.h"
+#include "notes/BitmapFile.h"
+#include "notes/ImageView.h"
+#include "resources/resource.h"
+#include "store/DataTransfer.h"
+#include "store/Handles.h"
+#include "store/Paths.h"
+#include "store/Store.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+const ClassRegistrar kRegistrar(kClassImage, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, IDI_APP, &Dispatch<ItemImage>);
+
+constexpr COLORREF kDefaultBackground = 0xF0F0F0;
+constexpr char kOpenFilter[] =
+    "Image files(*.bmp;*.jpg;*.gif;*.emf;*.wmf)\0*.bmp;*.jpg;*.gif;*.emf;*.wmf\0";
+constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                             OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+constexpr DWORD kSaveFlags =
+    OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+constexpr char kIdenticalImage[] = "同一のイメージ付箋が存在するため画像を複製できません";
+
+// A file in the temporary folder named by the tick count, deleted with the
+// object whatever path the work took.
+class TempPicture {
+ public:
+  explicit TempPicture(const char* extension) {
+    char folder[MAX_PATH] = {};
+    DWORD n = ::GetTempPathA(MAX_PATH, folder);
+    if (n == 0 || n >= MAX_PATH) return;
+    char name[32];
+    std::snprintf(name, sizeof(name), "%d%s", static_cast<int>(::GetTickCount()), extension);
+    path_ = PathJoin(folder, name);
+  }
+  ~TempPicture() {
+    if (!path_.empty()) ::DeleteFileA(path_.c_str());
+  }
+  TempPicture(const TempPicture&) = delete;
+  TempPicture& operator=(const TempPicture&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+bool OffersFileList(IDataObject* data, std::vector<std::string>* files) {
+  FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (!data || FAILED(data->GetData(&format, &medium))) return false;
+  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
+  if (ok) {
+    SIZE_T size = ::GlobalSize(medium.hGlobal);
+    if (const auto* bytes = static_cast<const unsigned char*>(::GlobalLock(medium.hGlobal))) {
+      *files = FilesFromDropFiles(bytes, size);
+      ::GlobalUnlock(medium.hGlobal);
+    }
+  }
+  ::ReleaseStgMedium(&medium);
+  return ok;
+}
+
+}  // namespace
+
+bool IsPictureFile(const std::string& path) {
+  std::string ext = ExtensionOf(path);
+  if (ContainsAnyChar(ext, "\\/")) return false;  // the dot is in a folder's name
+  for (const char* kind : {".bmp", ".jpg", ".gif", ".emf", ".wmf"}) {
+    if (EqualsNoCase(ext, kind)) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> FirstPictureFile(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    if (IsPictureFile(file)) return file;
+  }
+  return std::nullopt;
+}
+
+std::string NameForPicture(const std::string& noteName, const std::string& picturePath) {
+  std::string ext = ExtensionOf(picturePath);
+  if (ContainsAnyChar(ext, "\\/")) ext.clear();
+  std::string name = BaseNameOf(Unquote(noteName)) + ext;
+  return IsQuotedName(noteName) ? Quote(name) : name;
+}
+
+std::string SaveFilterFor(const std::string& ext) {
+  std::string filter = "Image file(*." + ext + ")";
+  filter.push_back('\0');
+  filter += "*." + ext;
+  filter.push_back('\0');
+  filter.push_back('\0');
+  return filter;
+}
+
+LRESULT ItemImage::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(hwnd, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+      OnContextMenu(hwnd, lParam);
+      return 0;
+    case WM_SETTEXT: {
+      LRESULT result = NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+      // The frame has moved the file: the picture follows it.
+      std::string path = NotePathOfWindow(hwnd);
+      if (HWND view = Body(); view && !path.empty() && HwndGetText(view) != path) ::SetWindowTextA(view, path.c_str());
+      return result;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kCmdImageCopyFromFile:
+          CopyFromFile(hwnd);
+          return 0;
+        case kCmdSaveAs:
+          SaveAs(hwnd);
+          return 0;
+      }
+      break;
+    case kMsgImagePut:
+      return PutPicture(hwnd, lParam ? reinterpret_cast<const char*>(lParam) : "");
+    case kMsgExtraPages:
+      return 0;
+    case kMsgDropQuery:
+      return OnDropQuery(reinterpret_cast<IDataObject*>(lParam));
+    case kMsgDropEffect:
+      if (lParam && dragAccepted_) *reinterpret_cast<DWORD*>(lParam) = DROPEFFECT_COPY;
+      return 0;
+    case kMsgDrop:
+      OnDrop(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<IDataObject*>(lParam));
+      return 0;
+    case kMsgDragLeave:
+      dragAccepted_ = false;
+      break;
+  }
+  return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT ItemImage::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  SetColorProp(hwnd, kPropColorBG, kDefaultBackground);
+  SetColorProp(hwnd, kPropColorText, 0);
+  std::string path = NotePathOfWindow(hwnd);
+  HWND view = ::CreateWindowExA(0, kClassImageView, path.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)), ::GetModuleHandleA(nullptr),
+                                nullptr);
+  if (!view) {
+    ShowError(hwnd, "Create WC_STATIC failed");
+    return -1;
+  }
+  return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+}
+
+void ItemImage::OnContextMenu(HWND hwnd, LPARAM point) {
+  UniqueMenu menu(::CreatePopupMenu());
+  if (!menu) return;
+  bool canPaste = ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_METAFILEPICT);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCopyFromFile, "ファイルから複製(&F)");
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCapture, "画面をキャプチャ(&C)");
+  ::AppendMenuA(menu.get(), MF_STRING | (canPaste ? 0 : MF_GRAYED), kCmdImagePaste, "クリップボードから貼り付け(&P)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdSaveAs, "名前を付けて保存(&S)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageNaturalSize, "元のサイズ(&O)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
+  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+  if (point == -1) ::GetCursorPos(&at);
+  int chosen = static_cast<int>(
+      ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, hwnd, nullptr));
+  switch (chosen) {
+    case 0:
+      return;
+    case kCmdImageNaturalSize:
+      NaturalSize();
+      return;
+    case kCmdImageCapture:
+      if (HWND view = Body()) ::SendMessageA(view, kMsgImageCapture, 0, 0);
+      return;
+    case kCmdImagePaste:
+      PasteFromClipboard(hwnd);
+      return;
+    default:
+      ::SendMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(chosen), 0);
+  }
+}
+
+void ItemImage::NaturalSize() {
+  if (HWND view = Body()) ::SendMessageA(view, kMsgImageNaturalSize, 0, 0);
+}
+
+LRESULT ItemImage::PutPicture(HWND hwnd, const std::string& path) {
+  if (path.empty()) return 1;
+  std::string name = NameForPicture(HwndGetText(hwnd), path);
+  ::SetWindowTextA(hwnd, name.c_str());
+  std::string wanted = NotePath(name);
+  std::string current = NotePathOfWindow(hwnd);
+  // A name that differs only in case is the same file on this file system:
+  // the note's own file, not another note's.
+  if (wanted.empty() || current.empty() || ::lstrcmpiA(wanted.c_str(), current.c_str()) != 0) {
+    ShowError(hwnd, kIdenticalImage, wanted);
+    return 1;
+  }
+  if (!::CopyFileA(path.c_str(), current.c_str(), FALSE)) return 1;
+  ::SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (HWND view = Body()) ::SetWindowTextA(view, current.c_str());
+  return 0;
+}
+
+void ItemImage::CopyFromFile(HWND hwnd) {
+  char chosen[kMaxPathBytes] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd;
+  ofn.lpstrFilter = kOpenFilter;
+  ofn.lpstrFile = chosen;
+  ofn.nMaxFile = kMaxPathBytes;
+  ofn.Flags = kOpenFlags;
+  if (!::GetOpenFileNameA(&ofn)) return;
+  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(chosen));
+  NaturalSize();
+}
+
+void ItemImage::PasteFromClipboard(HWND hwnd) {
+  std::optional<TempPicture> temp;
+  {
+    ClipboardScope clipboard(hwnd);
+    if (!clipboard.IsOpen()) return;
+    if (::IsClipboardFormatAvailable(CF_BITMAP)) {
+      temp.emplace(".bmp");
+      auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
+      if (temp->path().empty() || !WriteBitmapFile(bitmap, temp->path())) return;
+    } else if (::IsClipboardFormatAvailable(CF_METAFILEPICT)) {
+      temp.emplace(".emf");
+      auto metafile = static_cast<HENHMETAFILE>(::GetClipboardData(CF_ENHMETAFILE));
+      if (temp->path().empty() || !metafile) return;
+      HENHMETAFILE copy = ::CopyEnhMetaFileA(metafile, temp->path().c_str());
+      if (!copy) return;
+      ::DeleteEnhMetaFile(copy);
+    } else {
+      return;
+    }
+  }
+  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(temp->path().c_str()));
+  NaturalSize();
+}
+
+void ItemImage::SaveAs(HWND hwnd) {
+  std::string name = Unquote(HwndGetText(hwnd));
+  std::string ext = ExtensionOf(name);
+  if (ext.size() < 2) return;
+  ext.erase(0, 1);
+  std::string filter = SaveFilterFor(ext);
+  char chosen[kMaxPathBytes] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = chosen;
+  ofn.nMaxFile = kMaxPathBytes;
+  ofn.lpstrDefExt = ext.c_str();
+  ofn.Flags = kSaveFlags;
+  if (!::GetSaveFileNameA(&ofn)) return;
+  std::string path = NotePathOfWindow(hwnd);
+  if (!path.empty()) ::CopyFileA(path.c_str(), chosen, FALSE);
+}
+
+LRESULT ItemImage::OnDropQuery(IDataObject* data) {
+  std::vector<std::string> files;
+  dragAccepted_ = OffersFileList(data, &files) && FirstPictureFile(files).has_value();
+  return dragAccepted_ ? 1 : 0;
+}
+
+void ItemImage::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
+  dragAccepted_ = false;
+  std::vector<std::string> files;
+  std::optional<std::string> picture;
+  if (OffersFileList(data, &files)) picture = FirstPictureFile(files);
+  if (!picture) {
+    if (effect) *effect = DROPEFFECT_NONE;
+    return;
+  }
+  if (effect) *effect = DROPEFFECT_COPY;
+  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(picture->c_str()));
+  ::SetForegroundWindow(hwnd);
+  NaturalSize();
+}
+
+}  // namespace memo

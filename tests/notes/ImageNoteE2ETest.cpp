@@ -1,0 +1,436 @@
+// Image notes in the real program: natural size, pictures that cannot be shown, pasting bitmaps and
+// metafiles from the clipboard, the name clash of a metafile paste, and
+// following a rename, drops of picture files, and the screen capture.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/DragFiles.h"
+#include "tests/support/Menus.h"
+#include "tests/support/NoteSession.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+constexpr char kImageClass[] = "Memopane-Image";
+constexpr char kNewImage[] = "新しいイメージ0.bmp";
+constexpr char kNewImageEmf[] = "新しいイメージ0.emf";
+constexpr UINT kMsgNaturalSize = 0x151;
+constexpr char kIdenticalImage[] = "同一のイメージ付箋が存在するため画像を複製できません";
+
+// A 24-bit bitmap file of the given size, top row red, the rest white.
+std::string PlainBmp(int width, int height, uint32_t claimedWidth = 0) {
+  const uint32_t stride = (width * 3 + 3) / 4 * 4;
+  std::string b(54 + stride * height, '\0');
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, claimedWidth ? claimedWidth : static_cast<uint32_t>(width));
+  put32(22, static_cast<uint32_t>(claimedWidth ? claimedWidth : height));
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      char* p = &b[54 + y * stride + x * 3];
+      bool top = y == height - 1;  // rows are stored bottom first
+      p[0] = top ? 0 : '\xFF';
+      p[1] = top ? 0 : '\xFF';
+      p[2] = '\xFF';
+    }
+  }
+  return b;
+}
+
+// An enhanced metafile 2540 x 1270 HIMETRIC units (one inch by half an inch).
+HENHMETAFILE InchWideMetafile(const char* path = nullptr) {
+  RECT frame{0, 0, 2540, 1270};
+  HDC dc = ::CreateEnhMetaFileA(nullptr, path, &frame, nullptr);
+  ::Rectangle(dc, 10, 10, 40, 30);
+  return ::CloseEnhMetaFile(dc);
+}
+
+std::string MetafileBytes() {
+  TempFolder temp("memo-emf");
+  std::string path = temp / "m.emf";
+  ::DeleteEnhMetaFile(InchWideMetafile(path.c_str()));
+  return ReadBytes(path).value_or("");
+}
+
+bool PutOnClipboard(UINT format, HANDLE data) {
+  if (!::OpenClipboard(nullptr)) return false;
+  ::EmptyClipboard();
+  bool ok = ::SetClipboardData(format, data) != nullptr;
+  ::CloseClipboard();
+  return ok;
+}
+
+bool PutBitmapOnClipboard(int width, int height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0x0000FF00);
+  return PutOnClipboard(CF_BITMAP, ::CreateBitmap(width, height, 1, 32, pixels.data()));
+}
+
+SIZE WindowSize(HWND hwnd) {
+  RECT r = WindowRect(hwnd);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+bool WaitViewSize(HWND view, int width, int height) {
+  return WaitUntil([&] {
+    SIZE s = WindowSize(view);
+    return s.cx == width && s.cy == height;
+  });
+}
+
+// Chooses an item of the note's context menu by its mnemonic.
+void ChooseFromMenu(AppDriver& app, HWND note, char letter) {
+  RECT r = WindowRect(note);
+  ::PostMessageA(note, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(note), MAKELPARAM(r.left + 10, r.top + 30));
+  HWND menu = WaitPopupMenu(app.pid());
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, letter);
+}
+
+// Temporary pictures named by the tick count ("123456.bmp", "123456.emf").
+std::vector<std::string> TickNamedFiles() {
+  std::vector<std::string> found;
+  for (const std::string& name : ListNames(TempDir())) {
+    size_t dot = name.find('.');
+    if (dot == 0 || dot == std::string::npos) continue;
+    if (name.find_first_not_of("0123456789") != dot) continue;
+    std::string ext = name.substr(dot);
+    if (ext == ".bmp" || ext == ".emf") found.push_back(name);
+  }
+  return found;
+}
+
+class ImageNoteTest : public ::testing::Test {
+ protected:
+  HWND OpenNote(const std::string& name) {
+    HWND note = session_.WaitNote(name, kImageClass);
+    return note;
+  }
+
+  UnmanagedWindowsScope unmanaged_;
+  NoteSession session_;
+};
+
+TEST_F(ImageNoteTest, NaturalSizeFitsTheViewToThePicture) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int width, height;
+  } cases[] = {
+      {"plain.bmp", PlainBmp(80, 60), 80, 60},
+      {"inch.emf", MetafileBytes(), 96, 48},  // 2540 HIMETRIC units are 96 pixels at 96 dpi
+  };
+  for (const Case& c : cases) ASSERT_TRUE(WriteBytes(session_.NotePath(c.name), c.bytes));
+  ASSERT_TRUE(session_.Start());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND note = OpenNote(c.name);
+    ASSERT_TRUE(note);
+    HWND view = NoteSession::Body(note);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(ClassOf(view), "WC_IMAGE");
+    EXPECT_EQ(WindowText(view), session_.NotePath(c.name));
+    ::SendMessageA(view, kMsgNaturalSize, 0, 0);
+    EXPECT_TRUE(WaitViewSize(view, c.width, c.height))
+        << WindowSize(view).cx << " x " << WindowSize(view).cy;
+    EXPECT_TRUE(::IsWindowVisible(view));
+  }
+}
+
+TEST_F(ImageNoteTest, PicturesThatCannotBeShownHideTheViewAndKeepTheSize) {
+  std::string cases[] = {kNewImage, "garbage.jpg", "huge.bmp", "wide.gif"};
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), ""));
+  ASSERT_TRUE(WriteBytes(session_.NotePath("garbage.jpg"), std::string(300, '\x5A')));
+  // Headers that claim a picture far too large to hold.
+  ASSERT_TRUE(WriteBytes(session_.NotePath("huge.bmp"), PlainBmp(4, 4, 100000)));
+  std::string wide = "GIF89a\xFF\xFF\xFF\xFF" + std::string(40, '\0');
+  ASSERT_TRUE(WriteBytes(session_.NotePath("wide.gif"), wide));
+  ASSERT_TRUE(session_.Start());
+  for (const std::string& name : cases) {
+    SCOPED_TRACE(name);
+    HWND note = OpenNote(name);
+    ASSERT_TRUE(note);
+    HWND view = NoteSession::Body(note);
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(view); }));
+    SIZE before = WindowSize(note);
+    ::SendMessageA(view, kMsgNaturalSize, 0, 0);
+    SIZE after = WindowSize(note);
+    EXPECT_EQ(after.cx, before.cx);
+    EXPECT_EQ(after.cy, before.cy);
+  }
+  EXPECT_TRUE(session_.app().Running());
+}
+
+TEST_F(ImageNoteTest, PastedBitmapOverwritesTheFileAndKeepsTheName) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), ""));
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  ASSERT_TRUE(PutBitmapOnClipboard(70, 55));
+  ChooseFromMenu(session_.app(), note, 'p');
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(session_.NotePath(kNewImage)).value_or("").size() > 54; }));
+  std::string bytes = *ReadBytes(session_.NotePath(kNewImage));
+  EXPECT_EQ(bytes.substr(0, 2), "BM");
+  EXPECT_EQ(bytes[18], 70);
+  EXPECT_EQ(bytes[22], 55);
+  EXPECT_EQ(WindowText(note), kNewImage);
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(view); }));
+  EXPECT_TRUE(WaitViewSize(view, 70, 55));
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+// The note's own name in other letters is its own file, not a clash.
+TEST_F(ImageNoteTest, PastedBitmapFillsANoteWhoseExtensionIsInCapitals) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath("pic.BMP"), PlainBmp(4, 4)));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("pic.BMP");
+  ASSERT_TRUE(note);
+  ASSERT_TRUE(PutBitmapOnClipboard(70, 55));
+  ChooseFromMenu(session_.app(), note, 'p');
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(session_.NotePath("pic.BMP")).value_or("")[18] == 70; }));
+  EXPECT_TRUE(session_.app().NoDialogFor(500));
+  EXPECT_EQ(ListNames(session_.PageFolder()), (std::vector<std::string>{"pic.BMP"}));
+}
+
+TEST_F(ImageNoteTest, PastedMetafileRenamesTheNoteAndItsSettings) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), PlainBmp(4, 4)));
+  IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "ColorBG", "00FFFF");
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  ASSERT_TRUE(PutOnClipboard(CF_ENHMETAFILE, InchWideMetafile()));
+  ChooseFromMenu(session_.app(), note, 'p');
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(note) == kNewImageEmf; }));
+  std::string emf = session_.NotePath(kNewImageEmf);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(view) == emf; }));
+  std::string bytes = ReadBytes(emf).value_or("");
+  ASSERT_GT(bytes.size(), 44u);
+  EXPECT_EQ(bytes.substr(40, 4), " EMF");
+  EXPECT_FALSE(FileExists(session_.NotePath(kNewImage)));
+  EXPECT_FALSE(FileExists(session_.NotePath(kNewImage) + ".ini"));
+  EXPECT_EQ(IniGet(emf + ".ini", "Window", "ColorBG"), "00FFFF");
+  EXPECT_TRUE(WaitViewSize(view, 96, 48));
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+TEST_F(ImageNoteTest, MetafileWhoseNameIsTakenShowsTheIdenticalImageMessage) {
+  std::string bmp = PlainBmp(4, 4);
+  std::string emf = MetafileBytes();
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), bmp));
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImageEmf), emf));
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note && OpenNote(kNewImageEmf));
+  ASSERT_TRUE(PutOnClipboard(CF_ENHMETAFILE, InchWideMetafile()));
+  ChooseFromMenu(session_.app(), note, 'p');
+  auto box = session_.app().WaitDialog(kDefaultWaitMs, "Memopane");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, std::string(kIdenticalImage) + "\r\n\r\n" + session_.NotePath(kNewImageEmf));
+  EXPECT_TRUE(box->errorIcon);
+  session_.app().Answer(*box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return TickNamedFiles() == tempBefore; }));
+  EXPECT_EQ(WindowText(note), kNewImage);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), bmp);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImageEmf)), emf);
+}
+
+TEST_F(ImageNoteTest, PictureFollowsARename) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath("a.bmp"), PlainBmp(8, 8)));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("a.bmp");
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  EXPECT_TRUE(SetText(note, "b.bmp"));
+  EXPECT_EQ(WindowText(view), session_.NotePath("b.bmp"));
+  ::RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  PumpFor(300);
+  EXPECT_TRUE(::IsWindowVisible(view));
+}
+
+// Opens the note's screen capture from its menu and drags from one point to
+// another with the real mouse; true once the capture window is gone.
+bool CaptureByDrag(AppDriver& app, HWND note, POINT from, POINT to) {
+  ChooseFromMenu(app, note, 'c');
+  HWND capture = app.WaitWindow("WC_CAPTURE");
+  if (!capture) return false;
+  // Until it is active, a late activation of the note would cancel it.
+  WaitUntil([&] { return ::GetForegroundWindow() == capture; }, 2000);
+  PumpFor(200);
+  if (!::IsWindow(capture)) ADD_FAILURE() << "the capture closed before the drag";
+  MouseMoveTo(from.x, from.y);
+  PumpFor(100);
+  MouseLeft(true);
+  PumpFor(100);
+  MouseMoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);
+  PumpFor(100);
+  MouseMoveTo(to.x, to.y);
+  PumpFor(100);
+  MouseLeft(false);
+  return WaitUntil([&] { return !::IsWindow(capture); });
+}
+
+TEST_F(ImageNoteTest, CaptureTakesTheDraggedRectangleInEitherDirection) {
+  const std::string placeholder = PlainBmp(60, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), placeholder));
+  IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "X", "500");
+  IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "Y", "400");
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  // A piece of the main bar with the page name in it: the same on both
+  // captures, and not a single colour.
+  RECT bar = WindowRect(session_.bar());
+  POINT topLeft{bar.left + 8, bar.top + 3};
+  POINT bottomRight{bar.left + 38, bar.top + 13};
+  const std::string path = session_.NotePath(kNewImage);
+
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, topLeft, bottomRight));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) != placeholder; }));
+  std::string forward = ReadBytes(path).value_or("");
+  ASSERT_EQ(forward.size(), 54u + 92u * 10u);  // 30 x 10 at 24 bits, rows padded to 92 bytes
+  EXPECT_EQ(forward[18], 30);
+  EXPECT_EQ(forward[22], 10);
+  EXPECT_NE(forward.find_first_not_of(forward[60], 54), std::string::npos) << "a single colour";
+  EXPECT_TRUE(::IsWindowVisible(view));
+
+  ASSERT_TRUE(WriteBytes(path, placeholder));
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, bottomRight, topLeft));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) != placeholder; }));
+  EXPECT_TRUE(ReadBytes(path) == forward) << "the pictures differ";
+
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, POINT{100, 100}, POINT{103, 102}));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path).value_or("").size() == 78u; }));
+  EXPECT_EQ(WindowText(note), kNewImage);
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+TEST_F(ImageNoteTest, CaptureCancelledBeforeADragLeavesTheNoteAlone) {
+  const std::string picture = PlainBmp(80, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), picture));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImage);
+  ASSERT_TRUE(note);
+  SIZE before = WindowSize(note);
+  ChooseFromMenu(session_.app(), note, 'c');
+  HWND capture = session_.app().WaitWindow("WC_CAPTURE");
+  ASSERT_TRUE(capture);
+  RECT full = WindowRect(capture);
+  EXPECT_EQ(full.right - full.left, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(full.bottom - full.top, ::GetSystemMetrics(SM_CYSCREEN));
+  ::PostMessageA(capture, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(capture); }));
+  PumpFor(300);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), picture);
+  EXPECT_EQ(WindowSize(note).cx, before.cx);
+  EXPECT_EQ(WindowSize(note).cy, before.cy);
+}
+
+TEST_F(ImageNoteTest, DroppedFilesPutInTheirFirstPicture) {
+  ASSERT_EQ(::OleInitialize(nullptr), S_OK);
+  const std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00!\xF9\x04\x01\x00\x00\x00\x00,"
+                        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;", 43);
+  TempFolder dropped("memo-drop");
+  ASSERT_TRUE(WriteBytes(dropped / "a.txt", "text"));
+  ASSERT_TRUE(WriteBytes(dropped / "b.GIF", gif));
+  const std::string picture = PlainBmp(80, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath("drop.bmp"), picture));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("drop.bmp");
+  ASSERT_TRUE(note);
+
+  // Only a text file: refused, nothing changes.
+  EXPECT_EQ(DragFilesOnto(note, dropped.path(), {"a.txt"}), static_cast<DWORD>(DROPEFFECT_NONE));
+  PumpFor(300);
+  EXPECT_EQ(WindowText(note), "drop.bmp");
+  EXPECT_EQ(ReadBytes(session_.NotePath("drop.bmp")), picture);
+
+  EXPECT_EQ(DragFilesOnto(note, dropped.path(), {"a.txt", "b.GIF"}), static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "drop.GIF"; }));
+  EXPECT_EQ(ReadBytes(session_.NotePath("drop.GIF")), gif);
+  EXPECT_FALSE(FileExists(session_.NotePath("drop.bmp")));
+  EXPECT_TRUE(FileExists(dropped / "b.GIF"));
+  ::OleUninitialize();
+}
+
+// The items of the file dialog's type list, read as Unicode: the dialog's
+// controls are Unicode windows.
+std::vector<std::string> FileTypes(HWND combo) {
+  std::vector<std::string> items;
+  LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t wide[512] = {};
+    if (::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) >= 511) continue;
+    ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    char narrow[1024] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    items.emplace_back(narrow);
+  }
+  return items;
+}
+
+// Fills in the file name of the program's file dialog and presses OK; the
+// dialog's file types.
+std::vector<std::string> AnswerFileDialog(AppDriver& app, const std::string& path) {
+  constexpr int kFileTypeCombo = 0x470;  // cmb1
+  constexpr int kFileNameBox = 0x47C;    // cmb13, whose edit takes the name
+  auto dialog = app.WaitDialog();
+  if (!dialog) return {};
+  std::vector<std::string> types = FileTypes(::GetDlgItem(dialog->hwnd, kFileTypeCombo));
+  auto name = reinterpret_cast<HWND>(::SendMessageA(::GetDlgItem(dialog->hwnd, kFileNameBox), CBEM_GETEDITCONTROL, 0, 0));
+  SetText(name, path);
+  app.Answer(*dialog, IDOK);
+  WaitUntil([&] { return !::IsWindow(dialog->hwnd); });
+  return types;
+}
+
+TEST_F(ImageNoteTest, FileDialogsCopyPicturesInAndOut) {
+  TempFolder elsewhere("memo-pics");
+  const std::string picture = PlainBmp(90, 70);
+  ASSERT_TRUE(WriteBytes(elsewhere / "in.bmp", picture));
+  const std::string photo = PlainBmp(60, 60);  // any bytes: a copy is a copy
+  ASSERT_TRUE(WriteBytes(session_.NotePath("photo.jpg"), photo));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("photo.jpg");
+  ASSERT_TRUE(note);
+
+  // Save as: one file type, named after the note's extension, which is
+  // appended to a name typed without one.
+  ::PostMessageA(note, WM_COMMAND, 0xE104, 0);
+  EXPECT_EQ(AnswerFileDialog(session_.app(), elsewhere / "copy"), std::vector<std::string>{"Image file(*.jpg)"});
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(elsewhere / "copy.jpg") == photo; }));
+
+  // Copy from file: the note takes the picture, its format and its size.
+  ::PostMessageA(note, WM_COMMAND, 0xE101, 0);
+  EXPECT_EQ(AnswerFileDialog(session_.app(), elsewhere / "in.bmp"),
+            std::vector<std::string>{"Image files(*.bmp;*.jpg;*.gif;*.emf;*.wmf)"});
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "photo.bmp"; }));
+  EXPECT_TRUE(ReadBytes(session_.NotePath("photo.bmp")) == picture);
+  EXPECT_TRUE(WaitViewSize(NoteSession::Body(note), 90, 70));
+  EXPECT_TRUE(FileExists(elsewhere / "in.bmp"));
+}
+
+}  // namespace
+}  // namespace memo::test
