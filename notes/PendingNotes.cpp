@@ -2,8 +2,7 @@
 //
 // Folder, browser, image and calendar notes show their frame with an empty
 // body, so that their notes can already be created, moved, renamed and
-// deleted. Edge bars and mini notes refuse to be created: a note that cannot
-// be restored from an edge bar must not be hidden behind one.
+// deleted. Mini notes refuse to be created.
 #include <windows.h>
 
 #include "frame/ClassNames.h"
@@ -45,7 +44,6 @@ const ClassRegistrar kFolder(kClassFolder, kNoteClassStyle, IDI_APP, &Dispatch<P
 const ClassRegistrar kBrowser(kClassBrowser, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
 const ClassRegistrar kImage(kClassImage, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
 const ClassRegistrar kCalendar(kClassCalendar, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xFFFFFF>>);
-const ClassRegistrar kEdgeBar(kClassEdgeBar, kNoteClassStyle, IDI_APP, &Dispatch<RefusedWindow>);
 const ClassRegistrar kMini(kClassMini, kNoteClassStyle, 0, &Dispatch<RefusedWindow>);
 
 }  // namespace
