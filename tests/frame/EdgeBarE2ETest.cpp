@@ -70,23 +70,42 @@ class EdgeBarTest : public ::testing::Test {
   ForegroundWindow other_;
 };
 
-TEST_F(EdgeBarTest, NoteInTheBackgroundMinimizesAfterASecondUnlessPinnedOrSetNotTo) {
-  AddNote("auto.txt", 0x004, 100, 100, 300, 200);
+TEST_F(EdgeBarTest, NotesInTheBackgroundMinimizeAfterASecondUnlessPinnedOrSetNotTo) {
+  // One wide note per edge, minimizing together.
+  AddNote("top.txt", 0x004, 100, 100, 300, 200);
+  AddNote("bottom.txt", 0x006, 150, 250, 300, 200);
+  AddNote("left.txt", 0x000, 200, 150, 300, 200);
+  AddNote("right.txt", 0x002, 250, 200, 300, 200);
   AddNote("pinned.txt", 0x022, 300, 400, 100, 60);
   AddNote("fixed.txt", 0x007, 300, 480, 100, 60);  // bottom edge, no automatic minimize
   ASSERT_TRUE(session_.Start());
-  HWND note = session_.WaitNote("auto.txt");
+  for (const char* name : {"top.txt", "bottom.txt", "left.txt", "right.txt"}) ASSERT_TRUE(session_.WaitNote(name));
   HWND pinned = session_.WaitNote("pinned.txt");
   HWND fixed = session_.WaitNote("fixed.txt");
-  ASSERT_TRUE(note && pinned && fixed);
+  ASSERT_TRUE(pinned && fixed);
   ASSERT_TRUE(other_.TakeFront());
   DWORD start = ::GetTickCount();
-  HWND bar = WaitBar("auto.txt", 5000);
-  ASSERT_TRUE(bar);
+  HWND top = WaitBar("top.txt");
+  ASSERT_TRUE(top) << [&] {
+    std::string state = "fg " + ClassOf(::GetForegroundWindow()) + " under " + ClassOf(::WindowFromPoint(POINT{750, 650})) + ": ";
+    for (HWND note : session_.app().NoteWindows()) {
+      state += WindowText(note) + (::IsWindowVisible(note) ? " shown " : " hidden ") +
+               std::to_string(reinterpret_cast<INT_PTR>(::GetPropA(note, "MinimizeCounter"))) + "; ";
+    }
+    for (HWND bar : session_.app().Windows(kBarClass)) {
+      state += "bar '" + WindowText(bar) + "' " + (::IsWindowVisible(bar) ? "shown " : "hidden ") + Show(WindowRect(bar)) + "; ";
+    }
+    return state;
+  }();
   EXPECT_GE(::GetTickCount() - start, 800u) << "ten ticks of 100 ms first";
-  EXPECT_FALSE(::IsWindowVisible(note));
+  EXPECT_FALSE(::IsWindowVisible(session_.app().FindWindowOf(kTextClass, "top.txt")));
   RECT work = WorkArea();
-  EXPECT_EQ(Show(WindowRect(bar)), Show(RECT{218, work.top, 282, work.top + 3}));
+  EXPECT_EQ(Show(WindowRect(top)), Show(RECT{218, work.top, 282, work.top + 3}));
+  HWND bottom = WaitBar("bottom.txt"), left = WaitBar("left.txt"), right = WaitBar("right.txt");
+  ASSERT_TRUE(bottom && left && right) << "every note in the background minimizes";
+  EXPECT_EQ(Show(WindowRect(bottom)), Show(RECT{268, work.bottom - 3, 332, work.bottom}));
+  EXPECT_EQ(Show(WindowRect(left)), Show(RECT{work.left, 226, work.left + 4, 274}));
+  EXPECT_EQ(Show(WindowRect(right)), Show(RECT{work.right - 4, 276, work.right, 324}));
 
   PumpFor(1500);
   EXPECT_TRUE(::IsWindowVisible(pinned) && ::IsWindowVisible(fixed)) << "never by themselves";

@@ -55,6 +55,28 @@ DrawAnimatedRectsFn PatchImport(DrawAnimatedRectsFn replacement) {
   return nullptr;
 }
 
+// Data that offers files, which every note accepts as mini notes.
+class FilesOnOffer : public IDataObject {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    *object = (riid == IID_IUnknown || riid == IID_IDataObject) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP QueryGetData(FORMATETC* format) override {
+    return format && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+  }
+  STDMETHODIMP GetData(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+};
+
 class MinimizeInProcessTest : public test::InProcessStoreTest {
  protected:
   void SetUp() override {
@@ -145,6 +167,30 @@ TEST_F(MinimizeInProcessTest, RestoredPinnedNoteStaysOnTop) {
   test::PumpFor(50);
   EXPECT_TRUE(::IsWindowVisible(note));
   EXPECT_TRUE(::GetWindowLongA(note, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(MinimizeInProcessTest, HiddenNoteFollowsItsBarAndTheBarFollowsTheNotesEdge) {
+  HWND note = OpenNote("memo.txt", "4");  // top edge
+  ASSERT_TRUE(note);
+  RECT before = test::WindowRect(note);
+  HWND bar = Minimize(note);
+  ASSERT_TRUE(bar);
+  // Dragged along the edge, the bar takes the hidden note with it, centred.
+  RECT r = test::WindowRect(bar);
+  ::SetWindowPos(bar, nullptr, r.left + 100, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT moved = test::WindowRect(note);
+  EXPECT_EQ(moved.left, before.left + 100);
+  EXPECT_EQ(moved.top, before.top);
+  // When the screen changes, the bar is placed again from the note.
+  ::SetWindowPos(note, nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageA(bar, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+  r = test::WindowRect(bar);
+  EXPECT_EQ((r.left + r.right) / 2, 500 + (moved.right - moved.left) / 2);
+
+  // Something the note accepts, dragged onto the bar, brings the note back.
+  FilesOnOffer files;
+  EXPECT_EQ(::SendMessageA(bar, kMsgDropQuery, 0, reinterpret_cast<LPARAM>(&files)), 0) << "the bar takes nothing";
+  EXPECT_TRUE(::IsWindowVisible(note));
 }
 
 }  // namespace
