@@ -1,9 +1,8 @@
 // Window classes whose own behaviour is not part of the program yet.
 //
 // Browser notes show their frame with an empty body, so that their notes
-// can already be created, moved, renamed and deleted. Edge bars and mini
-// notes refuse to be created: a note that cannot be restored from an edge
-// bar must not be hidden behind one.
+// can already be created, moved, renamed and deleted. Mini notes refuse to
+// be created.
 #include <windows.h>
 
 #include "frame/ClassNames.h"
@@ -42,7 +41,6 @@ class RefusedWindow : public WindowObject, public virtual DropTarget {
 constexpr UINT kNoteClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 
 const ClassRegistrar kBrowser(kClassBrowser, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
-const ClassRegistrar kEdgeBar(kClassEdgeBar, kNoteClassStyle, IDI_APP, &Dispatch<RefusedWindow>);
 const ClassRegistrar kMini(kClassMini, kNoteClassStyle, 0, &Dispatch<RefusedWindow>);
 
 }  // namespace

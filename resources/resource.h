@@ -10,3 +10,27 @@
 // Screen capture cursors: a rectangle's top-left and bottom-right corner.
 #define IDC_CAPTURE_TOP_LEFT 107
 #define IDC_CAPTURE_BOTTOM_RIGHT 108
+
+// Property sheet pages and the captions of the sheet (one "%s" each).
+#define IDD_PAGE_GENERAL 103
+#define IDD_PAGE_LAYOUT 104
+#define IDD_PAGE_COLOR 124
+#define IDS_CAPTION_PAGE 1
+#define IDS_CAPTION_COMMON_NOTE 2
+#define IDS_CAPTION_NOTE 3
+
+// General page.
+#define IDC_GENERAL_NAME 1000
+#define IDC_GENERAL_KIND 1001
+#define IDC_GENERAL_PLACE 1003
+#define IDC_GENERAL_COMMON 1006
+// Layout page.
+#define IDC_LAYOUT_TOPMOST 1000
+#define IDC_LAYOUT_RESTORE 1001
+#define IDC_LAYOUT_MINIMIZE 1004
+#define IDC_LAYOUT_WITH_MAIN 1016
+// Colour page.
+#define IDC_COLOR_CHANGE 1000
+#define IDC_COLOR_WHICH 1002
+#define IDC_COLOR_SWATCH 1003
+#define IDC_COLOR_ALPHA 1007
