@@ -113,9 +113,12 @@ TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   TempFolder root;
   ASSERT_TRUE(MakeFolder(root / "page"));
   ASSERT_TRUE(WriteBytes(root / "page\\memo.txt", "memo"));
+  // Covered by another program, notes would minimize to the edge by
+  // themselves; these stay where they are.
+  IniSet(root / "page\\memo.txt.ini", "Window", "Style", "1");
   // A note that is not raised with the main bar.
   ASSERT_TRUE(WriteBytes(root / "page\\stay.txt", "stay"));
-  IniSet(root / "page\\stay.txt.ini", "Window", "Style", "514");
+  IniSet(root / "page\\stay.txt.ini", "Window", "Style", "515");
   IniSet(root / "root.ini", "Info", "CurrentPage", "page");
   ASSERT_TRUE(app_.StartWithRoot(root.path()));
   HWND bar = app_.WaitMainBarVisible();
@@ -154,7 +157,11 @@ TEST_F(StartupTest, BringToFrontKeepsTheNotesInTheirOrder) {
   UnmanagedWindowsScope unmanaged;
   TempFolder root;
   ASSERT_TRUE(MakeFolder(root / "page"));
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) ASSERT_TRUE(WriteBytes(Join(root / "page", name), name));
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    ASSERT_TRUE(WriteBytes(Join(root / "page", name), name));
+    // Not minimized to the edge while another program's window covers them.
+    IniSet(Join(root / "page", name) + ".ini", "Window", "Style", "1");
+  }
   IniSet(root / "root.ini", "Info", "CurrentPage", "page");
   ASSERT_TRUE(app_.StartWithRoot(root.path()));
   HWND bar = app_.WaitMainBarVisible();
