@@ -72,4 +72,10 @@ constexpr UINT_PTR kTimerFolderPoll = 13;
 constexpr UINT_PTR kTimerSplashHold = 100;
 constexpr UINT_PTR kTimerSplashFade = 101;
 
+// Inside the browser note: to its browser host; lParam = URL text.
+// Returns the browser's result, or 1 when the host has no control.
+constexpr UINT kMsgNavigate = 0x154;
+// The command ids of the browser note's favourites start here.
+constexpr int kCmdFirstFavorite = 0x5000;
+
 }  // namespace memo
