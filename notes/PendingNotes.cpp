@@ -1,6 +1,6 @@
 // Window classes whose own behaviour is not part of the program yet.
 //
-// Folder, browser, image and calendar notes show their frame with an empty
+// Folder, image and calendar notes show their frame with an empty
 // body, so that their notes can already be created, moved, renamed and
 // deleted. Edge bars and mini notes refuse to be created: a note that cannot
 // be restored from an edge bar must not be hidden behind one.
@@ -42,7 +42,6 @@ class RefusedWindow : public WindowObject, public virtual DropTarget {
 constexpr UINT kNoteClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 
 const ClassRegistrar kFolder(kClassFolder, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xFFF0F0>>);
-const ClassRegistrar kBrowser(kClassBrowser, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
 const ClassRegistrar kImage(kClassImage, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
 const ClassRegistrar kCalendar(kClassCalendar, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xFFFFFF>>);
 const ClassRegistrar kEdgeBar(kClassEdgeBar, kNoteClassStyle, IDI_APP, &Dispatch<RefusedWindow>);
