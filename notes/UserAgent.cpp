@@ -13,6 +13,8 @@ namespace {
 // a server would take, and the length comes from another library.
 constexpr DWORD kMaxAgentBytes = 4096;
 
+// Before the entry point runs, as the window classes are registered, so
+// that no request of the program goes out without the token.
 const bool kUserAgentExtended = ExtendUserAgent();
 
 }  // namespace
