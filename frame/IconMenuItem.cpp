@@ -2,6 +2,13 @@
 #include "frame/IconMenuItem.h"
 
 namespace memo {
+namespace {
+
+// The name starts right of the icon column; the measure must count it, or
+// the name runs under a submenu's arrow.
+constexpr int kNameLeft = 24;
+
+}  // namespace
 
 void MeasureIconMenuItem(MEASUREITEMSTRUCT& measure) {
   const auto* item = reinterpret_cast<const IconMenuItem*>(measure.itemData);
@@ -14,7 +21,7 @@ void MeasureIconMenuItem(MEASUREITEMSTRUCT& measure) {
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof(metrics);
   ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  UINT width = static_cast<UINT>(size.cx + metrics.iMenuWidth);
+  UINT width = static_cast<UINT>(kNameLeft + size.cx + metrics.iMenuWidth);
   if (measure.itemWidth < width) measure.itemWidth = width;
 }
 
@@ -34,7 +41,7 @@ void DrawIconMenuItem(const DRAWITEMSTRUCT& draw) {
   }
   int oldMode = ::SetBkMode(dc, TRANSPARENT);
   COLORREF oldColor = ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  ::TextOutA(dc, draw.rcItem.left + 24, draw.rcItem.top + 2, item->name.c_str(),
+  ::TextOutA(dc, draw.rcItem.left + kNameLeft, draw.rcItem.top + 2, item->name.c_str(),
              static_cast<int>(item->name.size()));
   ::SetTextColor(dc, oldColor);
   ::SetBkMode(dc, oldMode);

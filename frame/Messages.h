@@ -88,4 +88,10 @@ constexpr int kCmdImageCapture = 101;
 constexpr int kCmdImagePaste = 102;
 constexpr int kCmdImageCopyFromFile = 0xE101;  // the same id as kCmdOpen
 
+// Inside the browser note: to its browser host; lParam = URL text.
+// Returns the browser's result, or 1 when the host has no control.
+constexpr UINT kMsgNavigate = 0x154;
+// The command ids of the browser note's favourites start here.
+constexpr int kCmdFirstFavorite = 0x5000;
+
 }  // namespace memo

@@ -11,6 +11,7 @@ constexpr WORD kOrdinalAxWinInit = 42;
 constexpr WORD kOrdinalAxGetControl = 47;
 
 AtlAxGetControlFn gGetControl = nullptr;
+bool gInitialised = false;
 
 template <typename Fn>
 Fn ProcByOrdinal(HMODULE module, WORD ordinal) {
@@ -21,13 +22,16 @@ Fn ProcByOrdinal(HMODULE module, WORD ordinal) {
 }  // namespace
 
 bool InitAtlHost() {
+  // A second registration of the window class would fail.
+  if (gInitialised) return true;
   // Kept loaded for the life of the process: the window class it registers
   // points into it.
   HMODULE atl = ::LoadLibraryA("atl.dll");
   if (!atl) return false;
   auto init = ProcByOrdinal<AtlAxWinInitFn>(atl, kOrdinalAxWinInit);
   gGetControl = ProcByOrdinal<AtlAxGetControlFn>(atl, kOrdinalAxGetControl);
-  return init && init();
+  gInitialised = init && init();
+  return gInitialised;
 }
 
 HRESULT AtlGetHostedControl(HWND host, IUnknown** control) {

@@ -9,7 +9,8 @@ namespace memo {
 
 constexpr char kAtlHostClass[] = "AtlAxWin";
 
-// Loads atl.dll and runs its class initialisation; false when either fails.
+// Loads atl.dll and runs its class initialisation once; false when either
+// fails.
 bool InitAtlHost();
 // The control hosted by an AtlAxWin window (AddRef'd), or E_FAIL before
 // InitAtlHost succeeded.

@@ -1,34 +1,13 @@
-// Window classes whose own behaviour is not part of the program yet.
-//
-// Browser notes show their frame with an empty body, so that their notes
-// can already be created, moved, renamed and deleted. Mini notes refuse to
-// be created.
+// Window classes whose own behaviour is not part of the program yet: mini
+// notes refuse to be created.
 #include <windows.h>
 
 #include "frame/ClassNames.h"
-#include "frame/Colors.h"
 #include "frame/Messages.h"
-#include "frame/NoteFrame.h"
-#include "resources/resource.h"
+#include "frame/WindowObject.h"
 
 namespace memo {
 namespace {
-
-template <COLORREF kBackground>
-class PlainNote : public NoteFrame {
- public:
-  LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_CREATE) {
-      SetColorProp(hwnd, kPropColorText, 0);
-      SetColorProp(hwnd, kPropColorBG, kBackground);
-      ::CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)), ::GetModuleHandleA(nullptr),
-                        nullptr);
-    }
-    if (message == WM_CONTEXTMENU) return 0;
-    return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
-  }
-};
 
 class RefusedWindow : public WindowObject, public virtual DropTarget {
  public:
@@ -38,10 +17,7 @@ class RefusedWindow : public WindowObject, public virtual DropTarget {
   }
 };
 
-constexpr UINT kNoteClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-
-const ClassRegistrar kBrowser(kClassBrowser, kNoteClassStyle, IDI_APP, &Dispatch<PlainNote<0xF0F0F0>>);
-const ClassRegistrar kMini(kClassMini, kNoteClassStyle, 0, &Dispatch<RefusedWindow>);
+const ClassRegistrar kMini(kClassMini, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, 0, &Dispatch<RefusedWindow>);
 
 }  // namespace
 }  // namespace memo
