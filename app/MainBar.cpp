@@ -47,9 +47,13 @@ UINT TaskbarCreatedMessage() {
 }
 
 // The shared tooltip would stay over a menu or list that the bar opens
-// beneath the button it describes.
-void PopTooltip() {
-  if (HWND tooltip = SharedTooltip()) ::SendMessageA(tooltip, TTM_POP, 0, 0);
+// beneath the button it describes, and come back there at the next mouse
+// move: it is put away and kept off while that menu or list is open.
+void HoldTooltip(bool hold) {
+  HWND tooltip = SharedTooltip();
+  if (!tooltip) return;
+  if (hold) ::SendMessageA(tooltip, TTM_POP, 0, 0);
+  ::SendMessageA(tooltip, TTM_ACTIVATE, hold ? FALSE : TRUE, 0);
 }
 
 // A drag of the bar: where the left button went down, and whether the move
@@ -142,8 +146,9 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CONTEXTMENU: {
       POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       if (lParam == -1) ::GetCursorPos(&at);  // from the keyboard
-      PopTooltip();
+      HoldTooltip(true);
       ShowMainMenu(hwnd, at.x, at.y);
+      HoldTooltip(false);
       return 0;
     }
     case WM_PARENTNOTIFY:
@@ -270,6 +275,7 @@ void MainBar::OnParentNotify(HWND hwnd, WPARAM wParam) {
     bool enable = event == WM_DESTROY;
     ::EnableWindow(::GetDlgItem(hwnd, kCmdMenuButton), enable);
     ::EnableWindow(::GetDlgItem(hwnd, kCmdPageList), enable);
+    if (enable) HoldTooltip(false);
   }
 }
 
@@ -474,7 +480,7 @@ void MainBar::OpenPageList(HWND hwnd) {
       break;
     }
   }
-  PopTooltip();
+  HoldTooltip(true);  // until the list is destroyed
   ::ShowWindow(combo, SW_SHOWNORMAL);
   ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
 }
