@@ -107,30 +107,10 @@ void Apply(HWND page) {
   ::SetWindowTextA(window, newTitle.c_str());
 }
 
-INT_PTR Handle(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      SetPageTarget(page, lParam);
-      OnInitDialog(page);
-      return TRUE;
-    case WM_NOTIFY:
-      if (reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY) {
-        Apply(page);
-        return PageApplied(page);
-      }
-      break;
-  }
-  return FALSE;
-}
-
 }  // namespace
 
-INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return Handle(page, message, wParam, lParam);
-  } catch (...) {
-    return FALSE;
-  }
+INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+  return FillAndApplyPageProc(page, message, lParam, OnInitDialog, Apply);
 }
 
 }  // namespace memo

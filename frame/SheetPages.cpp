@@ -36,6 +36,25 @@ INT_PTR PageApplied(HWND page) {
   return TRUE;
 }
 
+INT_PTR FillAndApplyPageProc(HWND page, UINT message, LPARAM lParam, void (*fill)(HWND), void (*apply)(HWND)) {
+  try {
+    switch (message) {
+      case WM_INITDIALOG:
+        SetPageTarget(page, lParam);
+        fill(page);
+        return TRUE;
+      case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY) {
+          apply(page);
+          return PageApplied(page);
+        }
+        break;
+    }
+  } catch (...) {
+  }
+  return FALSE;
+}
+
 bool IsMiniNote(HWND window) { return HwndGetClass(window) == kClassMini; }
 
 bool IsMainBar(HWND window) { return (::GetWindowLongA(window, GWL_STYLE) & 0x80000000u) && !IsMiniNote(window); }

@@ -23,6 +23,10 @@ void LimitPageControls(HWND page);
 // Answers a PSN_APPLY: the changes are taken, the sheet may close.
 INT_PTR PageApplied(HWND page);
 
+// The whole dialog procedure of a page that fills its controls when it
+// opens and takes them when the sheet applies; no exception leaves it.
+INT_PTR FillAndApplyPageProc(HWND page, UINT message, LPARAM lParam, void (*fill)(HWND), void (*apply)(HWND));
+
 bool IsMiniNote(HWND window);
 bool IsMainBar(HWND window);  // a page rather than a note (style top bit)
 
