@@ -122,6 +122,12 @@ class ImageNoteTest : public ::testing::Test {
     return note;
   }
 
+  // Keeps the note from minimizing to the edge by itself: with no window in
+  // front (a closed menu leaves none under Xvfb) it would hide its view.
+  void StaysUp(const std::string& name) {
+    IniSet(session_.NotePath(name) + ".ini", "Window", "Style", "1");
+  }
+
   UnmanagedWindowsScope unmanaged_;
   NoteSession session_;
 };
@@ -135,7 +141,10 @@ TEST_F(ImageNoteTest, NaturalSizeFitsTheViewToThePicture) {
       {"plain.bmp", PlainBmp(80, 60), 80, 60},
       {"inch.emf", MetafileBytes(), 96, 48},  // 2540 HIMETRIC units are 96 pixels at 96 dpi
   };
-  for (const Case& c : cases) ASSERT_TRUE(WriteBytes(session_.NotePath(c.name), c.bytes));
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBytes(session_.NotePath(c.name), c.bytes));
+    StaysUp(c.name);
+  }
   ASSERT_TRUE(session_.Start());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -179,6 +188,7 @@ TEST_F(ImageNoteTest, PicturesThatCannotBeShownHideTheViewAndKeepTheSize) {
 
 TEST_F(ImageNoteTest, PastedBitmapOverwritesTheFileAndKeepsTheName) {
   ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), ""));
+  StaysUp(kNewImage);
   auto tempBefore = TickNamedFiles();
   ASSERT_TRUE(session_.Start());
   HWND note = OpenNote(kNewImage);
@@ -257,6 +267,7 @@ TEST_F(ImageNoteTest, MetafileWhoseNameIsTakenShowsTheIdenticalImageMessage) {
 
 TEST_F(ImageNoteTest, PictureFollowsARename) {
   ASSERT_TRUE(WriteBytes(session_.NotePath("a.bmp"), PlainBmp(8, 8)));
+  StaysUp("a.bmp");
   ASSERT_TRUE(session_.Start());
   HWND note = OpenNote("a.bmp");
   ASSERT_TRUE(note);
@@ -295,6 +306,7 @@ TEST_F(ImageNoteTest, CaptureTakesTheDraggedRectangleInEitherDirection) {
   ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), placeholder));
   IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "X", "500");
   IniSet(session_.NotePath(kNewImage) + ".ini", "Window", "Y", "400");
+  StaysUp(kNewImage);
   auto tempBefore = TickNamedFiles();
   ASSERT_TRUE(session_.Start());
   HWND note = OpenNote(kNewImage);
