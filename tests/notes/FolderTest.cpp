@@ -69,15 +69,7 @@ class ItemFolderTest : public InProcessStoreTest {
     UsePage("page");
   }
   std::string PathOf(const std::string& name) { return Join(root_ / "page", name); }
-  HWND Open(const std::string& name) {
-    HWND note = ::CreateWindowExA(WS_EX_TOOLWINDOW, "Memopane-Folder", name.c_str(),
-                                  WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 400, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                  nullptr);
-    Track(note);
-    PumpFor(20);
-    return note;
-  }
+  HWND Open(const std::string& name) { return OpenHiddenNote("Memopane-Folder", name); }
 };
 
 TEST_F(ItemFolderTest, AMissingFolderOrAFileIsNoFolderNote) {

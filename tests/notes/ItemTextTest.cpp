@@ -26,17 +26,7 @@ class ItemTextTest : public InProcessStoreTest {
 
   std::string PathOf(const std::string& name) { return Join(root_ / "page", name); }
 
-  // Opens the note as the main bar does, but leaves it hidden: Wine takes
-  // two seconds to hide a shown window when no window manager runs.
-  HWND Open(const std::string& name) {
-    HWND note = ::CreateWindowExA(WS_EX_TOOLWINDOW, "Memopane-Text", name.c_str(),
-                                  WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 400, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                  nullptr);
-    Track(note);
-    PumpFor(20);
-    return note;
-  }
+  HWND Open(const std::string& name) { return OpenHiddenNote("Memopane-Text", name); }
 
   static HWND Body(HWND note) { return ::GetDlgItem(note, 267); }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/AppDriver.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -44,6 +45,19 @@ class InProcessStoreTest : public ::testing::Test {
   HWND Track(HWND hwnd) {
     if (hwnd) opened_.push_back(hwnd);
     return hwnd;
+  }
+
+  // Opens a note of windowClass as the main bar does, but leaves it hidden:
+  // Wine takes two seconds to hide a shown window when no window manager
+  // runs. Tracked; null when the note refused to open.
+  HWND OpenHiddenNote(const char* windowClass, const std::string& name) {
+    HWND note = ::CreateWindowExA(WS_EX_TOOLWINDOW, windowClass, name.c_str(),
+                                  WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 400, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                  nullptr);
+    Track(note);
+    PumpFor(20);
+    return note;
   }
 
   TempFolder root_{"memo-inproc"};
