@@ -21,6 +21,7 @@
 #include "store/Settings.h"
 #include "store/ShellOps.h"
 #include "store/Store.h"
+#include "store/TextFile.h"
 #include "store/WinText.h"
 
 namespace memo {
@@ -400,6 +401,8 @@ void MainBar::SwitchTo(HWND hwnd, const std::string& page) {
   IniWriteString(rootIni, kSectionInfo, kKeyCurrentPage, page.c_str());
   IniFlush(rootIni);
   if (!CurrentPage().empty()) {
+    RemoveStaleSaveTemps(CommonFolder());
+    RemoveStaleSaveTemps(CurrentPageFolder());
     for (const WIN32_FIND_DATAA& entry : ListFolder(CommonFolder())) {
       OpenNoteWindow(Quote(entry.cFileName), false, false);
     }

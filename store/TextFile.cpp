@@ -10,6 +10,23 @@ namespace memo {
 namespace {
 
 constexpr char kTempPrefix[] = ".~m";
+constexpr ULONGLONG kStaleTempAge = 10ULL * 60 * 10000000;  // ten minutes in 100 ns units
+
+ULONGLONG Ticks(const FILETIME& time) {
+  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Gives the file that took a note's place the note's attributes and
+// creation time; the text is saved either way.
+void KeepIdentity(const std::string& path, DWORD attributes, const FILETIME& created) {
+  DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  ::SetFileAttributesA(path.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+  if (created.dwLowDateTime == 0 && created.dwHighDateTime == 0) return;
+  UniqueHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) ::SetFileTime(file.get(), &created, nullptr, nullptr);
+}
 
 }  // namespace
 
@@ -43,19 +60,24 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
   if (path.empty()) return false;
   DWORD attributes = ::GetFileAttributesA(path.c_str());
-  // A read-only note stays as it is. A folder is no note file: replacing it
-  // would move the folder aside (Wine's ReplaceFile does) and report success.
+  // A read-only note stays as it is. A folder is no note file.
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
     return false;
   }
   // Another program holds the note file open without letting it be
-  // replaced: the replace would fail after the temporary file was made, and
-  // Wine's ReplaceFile would leave an empty file of its own beside the note.
+  // replaced: the replace would fail after the temporary file was made.
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     UniqueHandle probe(::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe && ::GetLastError() == ERROR_SHARING_VIOLATION) return false;
+  }
+  // What a replace should keep of the note file: its attributes and the
+  // time it was created.
+  FILETIME created{};
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) created = data.ftCreationTime;
   }
   std::string folder = ParentForCreate(path);
   if (folder.empty()) folder = ".";
@@ -76,21 +98,35 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
   }
   bool replaced = false;
   if (written) {
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-      // Keeps the note's attributes and creation time.
-      replaced = ::ReplaceFileA(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                                nullptr) ||
-                 ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    } else {
-      replaced = ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
+    // One rename over the note: the file holds the old or the new text at
+    // every moment, even when the program is killed. ReplaceFile is not
+    // used: Wine's moves the note aside and deletes it before it moves the
+    // new file in, so a kill in between loses the note.
+    replaced = ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (replaced && attributes != INVALID_FILE_ATTRIBUTES) KeepIdentity(path, attributes, created);
   }
-  // A replace that failed half way may have taken the note file away; the
-  // temporary file is then the only copy of the text and must stay.
+  // When another program took the note file away meanwhile, the temporary
+  // file is the only copy of the text and must stay.
   bool noteFileGone = attributes != INVALID_FILE_ATTRIBUTES &&
                       ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
   if (!replaced && !(written && noteFileGone)) ::DeleteFileA(temp);
   return replaced;
+}
+
+void RemoveStaleSaveTemps(const std::string& folder) {
+  if (folder.empty()) return;
+  std::string pattern = PathJoin(folder, std::string(kTempPrefix) + "*.tmp");
+  if (!FitsMaxPath(pattern)) return;
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  WIN32_FIND_DATAA found;
+  UniqueFindHandle find(::FindFirstFileA(pattern.c_str(), &found));
+  if (!find) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (Ticks(now) < Ticks(found.ftLastWriteTime) + kStaleTempAge) continue;
+    ::DeleteFileA(PathJoin(folder, found.cFileName).c_str());
+  } while (::FindNextFileA(find.get(), &found));
 }
 
 std::string MailDraft(const std::string& subject, const std::string& body) {

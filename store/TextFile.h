@@ -14,6 +14,12 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 // then replaces the target. False (target untouched) on any failure.
 bool SaveFileReplacing(const std::string& path, const std::string& bytes);
 
+// Deletes the temporary files of saves that never finished (the program was
+// killed or the machine lost power while it saved) from a note folder. Only
+// files older than ten minutes go: a save in progress, here or by a copy of
+// the program on another computer sharing the folder, lasts far less.
+void RemoveStaleSaveTemps(const std::string& folder);
+
 // Creates or truncates the file and writes bytes in one call; false unless
 // every byte was written.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);

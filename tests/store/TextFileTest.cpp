@@ -9,6 +9,7 @@
 
 #include "store/FileStamp.h"
 #include "store/TextFile.h"
+#include "tests/support/AppDriver.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -75,6 +76,46 @@ TEST_F(TextFileTest, FailedSaveKeepsTheOldBytesAndCleansUp) {
   EXPECT_FALSE(SaveFileReplacing(At("folder.txt"), "new"));
   EXPECT_TRUE(FolderExists(At("folder.txt")));
   EXPECT_EQ(Names(), (std::vector<std::string>{"folder.txt", "note.txt"}));
+}
+
+void SetTimes(const std::string& path, WORD year, bool creation) {
+  HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SYSTEMTIME st{year, 1, 0, 1, 0, 0, 0, 0};
+  FILETIME ft;
+  ::SystemTimeToFileTime(&st, &ft);
+  ::SetFileTime(file, creation ? &ft : nullptr, nullptr, creation ? nullptr : &ft);
+  ::CloseHandle(file);
+}
+
+TEST_F(TextFileTest, SaveKeepsTheNoteFilesCreationTimeAndHiddenAttribute) {
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "old"));
+  SetTimes(At("note.txt"), 2003, true);
+  ASSERT_TRUE(::SetFileAttributesA(At("note.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SaveFileReplacing(At("note.txt"), "new"));
+  EXPECT_EQ(ReadBytes(At("note.txt")), "new");
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(::GetFileAttributesExA(At("note.txt").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+  // Wine keeps no creation time of its own for a file.
+  if (RunningUnderWine()) return;
+  SYSTEMTIME created;
+  ::FileTimeToSystemTime(&data.ftCreationTime, &created);
+  EXPECT_EQ(created.wYear, 2003);
+}
+
+TEST_F(TextFileTest, TemporaryFilesOfUnfinishedSavesGoOnceTheyAreOld) {
+  // Left by saves that a kill cut short, one of them long ago; and a file of
+  // the user's that only looks alike.
+  for (const char* name : {".~m1a2b.tmp", ".~m3c4d.tmp", "~m5e6f.tmp", ".~m7.txt"}) {
+    ASSERT_TRUE(WriteBytes(At(name), "x"));
+    SetTimes(At(name), 2001, false);
+  }
+  ASSERT_TRUE(SaveFileReplacing(At("note.txt"), "text"));
+  ASSERT_TRUE(WriteBytes(At(".~m9fresh.tmp"), "a save going on"));
+  RemoveStaleSaveTemps(folder_.path());
+  EXPECT_EQ(Names(), (std::vector<std::string>{".~m7.txt", ".~m9fresh.tmp", "note.txt", "~m5e6f.tmp"}));
 }
 
 TEST_F(TextFileTest, NoTemporaryFileWhereThereIsNoFolder) {
