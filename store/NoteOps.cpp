@@ -38,11 +38,29 @@ bool SurvivesRootIni(const std::string& name) {
   return name.front() != ' ' && name.back() != ' ' && !quoted;
 }
 
+// Bytes that are text of the system code page and come back unchanged from
+// its wide form: a stray lead byte at the end, or a pair the code page does
+// not define, would give a folder of another name (or none).
+bool IsExactCodePageText(const std::string& name) {
+  if (name.empty()) return true;
+  int chars = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
+                                    nullptr, 0);
+  if (chars <= 0) return false;
+  std::wstring wide(static_cast<size_t>(chars), L'\0');
+  ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), &wide[0], chars);
+  BOOL defaulted = FALSE;
+  int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, nullptr, 0, nullptr, &defaulted);
+  if (bytes <= 0 || defaulted) return false;
+  std::string back(static_cast<size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, &back[0], bytes, nullptr, nullptr);
+  return back == name;
+}
+
 PageNameCheck CheckName(const std::string& name) {
   if (ContainsAnyChar(name, kForbiddenPageChars)) return PageNameCheck::kInvalid;
   if (EqualsNoCase(name, kCommonFolderName)) return PageNameCheck::kReserved;
   if (name.empty() || HasControlChar(name) || IsDeviceName(name) || name.back() == '.' ||
-      !SurvivesRootIni(name)) {
+      !SurvivesRootIni(name) || !IsExactCodePageText(name)) {
     return PageNameCheck::kInvalid;
   }
   return PageNameCheck::kOk;

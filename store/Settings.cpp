@@ -351,9 +351,12 @@ std::vector<unsigned char> HexDecode(const std::string& text) {
 bool ParseColorText(const std::string& text, COLORREF* value) {
   std::string digits = text.substr(0, kColorDigits);
   if (digits.empty()) return false;
-  // strtol, not strtoul: blanks and a sign are accepted ("-1" gives
-  // 0xFFFFFFFF), and conversion stops quietly at the first non-digit.
-  *value = static_cast<COLORREF>(std::strtol(digits.c_str(), nullptr, 16));
+  // strtol: blanks and a sign are accepted, and conversion stops quietly at
+  // the first non-digit. A negative value is no colour (as a COLORREF its
+  // high byte would ask for a palette entry): the caller keeps its default.
+  long parsed = std::strtol(digits.c_str(), nullptr, 16);
+  if (parsed < 0) return false;
+  *value = static_cast<COLORREF>(parsed);
   return true;
 }
 

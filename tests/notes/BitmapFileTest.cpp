@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -154,6 +157,33 @@ Source MakeSource(int width, int height, int bits) {
   ::SelectObject(dc, old);
   ::DeleteDC(dc);
   return s;
+}
+
+// Bitmaps come from the clipboard and from other programs: any size, depth
+// and table. Whatever is described must add up; the rest is refused.
+TEST(BitmapFileTest, RandomFormatsAreDescribedConsistentlyOrRefused) {
+  std::mt19937 random(777);
+  const int extremes[] = {0, 1, 2, 3, 31, 33, -1, 65535, 0x7FFFFFFF, INT_MIN};
+  auto number = [&] { return random() % 3 == 0 ? extremes[random() % 10] : static_cast<int>(random() % 5000) - 10; };
+  for (int i = 0; i < 20000; ++i) {
+    BitmapFormat format;
+    format.width = number();
+    format.height = number();
+    format.widthBytes = random() % 2 ? number() : (format.width * 4);
+    format.planes = random() % 8 ? 1 : 2;
+    const int depths[] = {0, 1, 2, 4, 8, 15, 16, 24, 32, 64};
+    format.bitsPerPixel = depths[random() % 10];
+    format.colors.resize(random() % 300);
+    std::optional<BitmapFileHeaders> headers = MakeBitmapFileHeaders(format);
+    if (!headers) continue;
+    const std::string& bytes = headers->bytes;
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(Read32(bytes, 2), bytes.size() + uint64_t{headers->imageSize});  // file size
+    EXPECT_EQ(Read32(bytes, 10), bytes.size());                               // pixels follow the headers
+    EXPECT_EQ(uint64_t{headers->stride} * static_cast<uint64_t>(format.height), headers->imageSize);
+    EXPECT_GE(uint64_t{headers->stride} * 8, static_cast<uint64_t>(format.width) * format.bitsPerPixel);
+    EXPECT_EQ(headers->stride % 4, 0u);
+  }
 }
 
 TEST(BitmapFileTest, EveryDepthReadsBackPixelForPixel) {

@@ -60,14 +60,14 @@ TEST(HexCodec, ItemIdListSizeFieldsMustFillTheBytesExactly) {
   }
 }
 
-TEST(ColorText, SignedHexOnAtMostSixCharacters) {
+TEST(ColorText, HexOnAtMostSixCharactersNeverNegative) {
   struct Case {
     const char* text;
     bool ok;
     COLORREF value;
   } cases[] = {
       {"77FFFF", true, 0x77FFFF}, {"1234567", true, 0x123456}, {"  7f", true, 0x7F},
-      {"-1", true, 0xFFFFFFFF},   {"+10", true, 0x10},         {"zz", true, 0},
+      {"-1", false, 0},           {"+10", true, 0x10},         {"zz", true, 0},
       {"", false, 0},
   };
   for (const Case& c : cases) {
