@@ -16,6 +16,10 @@ HWND CreateMiniNoteWindow(HWND owner, const std::string& section);
 // One mini note per section of the file whose name starts with "Mini".
 void CreateMiniNotesFromSettings(HWND owner, const std::string& settingsFile);
 
+// The next free section name for a new mini note in a settings file: not a
+// section of the file, nor the title of any open mini note window.
+std::string NewMiniSection(const std::string& settingsFile);
+
 // A new mini note of owner: next free section, top-left corner at the
 // cursor, 12 pixels taller than loaded, shown without activation.
 HWND NewMiniNoteAtCursor(HWND owner);
