@@ -111,6 +111,25 @@ LRESULT CALLBACK BodyProc(HWND body, UINT message, WPARAM wParam, LPARAM lParam)
   return ::CallWindowProcA(gEditProc, body, message, wParam, lParam);
 }
 
+bool IsBelow(HWND hwnd, HWND other) {
+  for (HWND above = ::GetWindow(hwnd, GW_HWNDPREV); above; above = ::GetWindow(above, GW_HWNDPREV)) {
+    if (above == other) return true;
+  }
+  return false;
+}
+
+bool IsTopmost(HWND hwnd) { return (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// An owned window belongs above its owner. Wine does not keep it there: a
+// note raised while its mini notes are still hidden covers them once they
+// show. The mini note then goes to the top of its owner's band.
+void KeepAboveOwner(HWND mini) {
+  HWND owner = ::GetWindow(mini, GW_OWNER);
+  if (!owner || !IsBelow(mini, owner)) return;
+  ::SetWindowPos(mini, IsTopmost(owner) ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
 }  // namespace
 
 std::string MiniNoteSettingsFile(HWND mini) {
@@ -149,6 +168,9 @@ LRESULT MiniNote::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SIZE:
       OnSize(hwnd);
       return 0;
+    case WM_WINDOWPOSCHANGED:
+      if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) KeepAboveOwner(hwnd);
+      break;
     case WM_ERASEBKGND:
       Paint(hwnd, reinterpret_cast<HDC>(wParam));
       return 1;

@@ -67,6 +67,14 @@ class MiniNoteTest : public ::testing::Test {
   NoteSession session_;
 };
 
+// True when a lies above b in the z-order.
+bool IsAbove(HWND a, HWND b) {
+  for (HWND h = ::GetWindow(a, GW_HWNDNEXT); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+    if (h == b) return true;
+  }
+  return false;
+}
+
 std::string Hex(const std::string& text) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string hex;
@@ -123,6 +131,7 @@ TEST_F(MiniNoteTest, TextWithLineBreaksTabsEqualsAndSemicolonsSurvivesARestart) 
   ASSERT_TRUE(mini);
   HWND emptied = WaitMini(note, "Mini2");
   ASSERT_TRUE(emptied);
+  EXPECT_TRUE(IsAbove(mini, note) && IsAbove(emptied, note)) << "mini notes opened with the page show over their note";
   EXPECT_EQ(WindowText(::GetDlgItem(emptied, kBodyId)), "hi");
   ASSERT_TRUE(SetText(::GetDlgItem(mini, kBodyId), text));
   ASSERT_TRUE(SetText(::GetDlgItem(emptied, kBodyId), ""));
