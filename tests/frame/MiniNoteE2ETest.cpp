@@ -226,6 +226,7 @@ TEST_F(MiniNoteTest, ResizedWidthsSnapToWholeCells) {
 TEST_F(MiniNoteTest, MovedToAClosedNoteItWaitsInThatNotesSettingsUntilItOpens) {
   MakeNote("a.txt");
   MakeNote("b.txt", "17");  // hidden: not opened with the page
+  MakeNote("c.txt", "17");
   MakeMini("a.txt", "Mini1", 300, 300);
   MakeMini("a.txt", "Mini2", 300, 340);
   IniSet(Ini("a.txt"), "Mini1", "Text", "6D6F766564.");  // "moved"
@@ -236,7 +237,17 @@ TEST_F(MiniNoteTest, MovedToAClosedNoteItWaitsInThatNotesSettingsUntilItOpens) {
   HWND toBar = WaitMini(note, "Mini2");
   ASSERT_TRUE(mini && toBar);
 
-  ::PostMessageA(mini, WM_COMMAND, kCmdMoveToNoteFirst + 1, 0);  // the page lists a.txt, b.txt
+  // A target that cannot be written (another program holds it) keeps the
+  // mini note where it is.
+  HANDLE held = ::CreateFileA(Ini("c.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ::PostMessageA(mini, WM_COMMAND, kCmdMoveToNoteFirst + 2, 0);  // the page lists a.txt, b.txt, c.txt
+  EXPECT_FALSE(WaitUntil([&] { return !::IsWindow(mini); }, 1500));
+  ::CloseHandle(held);
+  EXPECT_EQ(IniGet(Ini("a.txt"), "Mini1", "Text"), "6D6F766564.");
+  EXPECT_EQ(IniGet(Ini("c.txt"), "Mini3", "X", "none"), "none");
+
+  ::PostMessageA(mini, WM_COMMAND, kCmdMoveToNoteFirst + 1, 0);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(mini); }));
   EXPECT_EQ(IniGet(Ini("a.txt"), "Mini1", "X", "gone"), "gone");
   EXPECT_EQ(IniGet(Ini("b.txt"), "Mini4", "Text"), "6D6F766564.");
