@@ -1,5 +1,5 @@
 // The mini note window: creation from its section, painting, editing in
-// its body, sizing and move snapping, its menus and drops onto it.
+// its body, sizing and move snapping.
 #include "frame/MiniNote.h"
 
 #include <shellapi.h>
@@ -12,7 +12,6 @@
 #include "frame/Messages.h"
 #include "frame/PropertySheet.h"
 #include "frame/ThreadWindows.h"
-#include "store/DataTransfer.h"
 #include "store/Settings.h"
 #include "store/ShellDrag.h"
 #include "store/Store.h"
@@ -51,35 +50,6 @@ int MeasureLineHeight() {
 }
 
 HWND Body(HWND hwnd) { return ::GetDlgItem(hwnd, kIdBody); }
-
-bool OffersFormat(IDataObject* data, CLIPFORMAT format) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  return data && data->QueryGetData(&fe) == S_OK;
-}
-
-CLIPFORMAT ShellIdListFormat() {
-  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(::RegisterClipboardFormatA("Shell IDList Array"));
-  return format;
-}
-
-// The bytes of a medium in global memory, bounded by the block's size.
-bool GetDataBytes(IDataObject* data, CLIPFORMAT format, std::vector<unsigned char>* bytes) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium{};
-  if (FAILED(data->GetData(&fe, &medium))) return false;
-  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
-  if (ok) {
-    SIZE_T size = ::GlobalSize(medium.hGlobal);
-    const void* p = ::GlobalLock(medium.hGlobal);
-    ok = p != nullptr;
-    if (ok) {
-      bytes->assign(static_cast<const unsigned char*>(p), static_cast<const unsigned char*>(p) + size);
-      ::GlobalUnlock(medium.hGlobal);
-    }
-  }
-  ::ReleaseStgMedium(&medium);
-  return ok;
-}
 
 LRESULT CALLBACK BodyProc(HWND body, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND mini = ::GetParent(body);
@@ -248,10 +218,8 @@ LRESULT MiniNote::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       link_.reset(reinterpret_cast<ITEMIDLIST*>(lParam));
       ::InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
-    case kMsgDropQuery: {
-      auto* data = reinterpret_cast<IDataObject*>(lParam);
-      return OffersFormat(data, CF_HDROP) || OffersFormat(data, ShellIdListFormat());
-    }
+    case kMsgDropQuery:
+      return OnDropQuery(reinterpret_cast<IDataObject*>(lParam));
     case kMsgDropEffect:
       if (lParam) *reinterpret_cast<DWORD*>(lParam) |= DROPEFFECT_LINK;
       return 0;
@@ -428,29 +396,6 @@ void MiniNote::OnSettingsChanged(HWND hwnd) {
   background_.reset(::CreateSolidBrush(background));
   ::InvalidateRect(hwnd, nullptr, TRUE);
   if (HWND body = Body(hwnd)) ::InvalidateRect(body, nullptr, TRUE);
-}
-
-void MiniNote::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
-  if (effect) *effect = DROPEFFECT_NONE;
-  if (!data) return;
-  bool linked = false;
-  std::vector<unsigned char> bytes;
-  if (GetDataBytes(data, ShellIdListFormat(), &bytes)) {
-    std::vector<IdlBytes> items = AbsoluteIdlsFromCida(bytes.data(), bytes.size());
-    if (!items.empty()) {
-      ::SendMessageA(hwnd, kMsgSetLink, 0, reinterpret_cast<LPARAM>(IdlFromBytes(items.front()).release()));
-      linked = true;
-    }
-  }
-  // A path names the item more plainly than the shell's list: it wins.
-  if (GetDataBytes(data, CF_HDROP, &bytes)) {
-    std::vector<std::string> files = FilesFromDropFiles(bytes.data(), bytes.size());
-    if (!files.empty()) {
-      ::SendMessageA(hwnd, kMsgSetLink, 0, reinterpret_cast<LPARAM>(IdlFromPath(files.front()).release()));
-      linked = true;
-    }
-  }
-  if (linked && effect) *effect = DROPEFFECT_LINK;
 }
 
 void MiniNote::Paint(HWND hwnd, HDC dc) {

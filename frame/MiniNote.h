@@ -36,10 +36,11 @@ class MiniNote : public WindowObject, public virtual DropTarget {
   void OnContextMenu(HWND hwnd, POINT screen);
   void OnCommand(HWND hwnd, int id, int code);
   void OnSettingsChanged(HWND hwnd);
-  void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
   void Paint(HWND hwnd, HDC dc);
 
   // MiniNoteCommands.cpp
+  LRESULT OnDropQuery(IDataObject* data);
+  void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
   void OpenLink(HWND hwnd);
   void ShowLinkProperties(HWND hwnd);
   void Attach(HWND hwnd);

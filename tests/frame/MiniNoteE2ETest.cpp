@@ -91,15 +91,20 @@ TEST_F(MiniNoteTest, DroppedFilesBecomeLinkedMiniNotesTenPixelsApart) {
   const std::vector<std::string> files{"one.txt", "two.txt", "three.txt"};
   for (const std::string& file : files) ASSERT_TRUE(WriteBytes(dropped / file, file));
   MakeNote("a.txt");
+  MakeMini("a.txt", "Mini9", 700, 600);
   ASSERT_TRUE(session_.Start());
   HWND note = session_.WaitNote("a.txt");
   ASSERT_TRUE(note);
+  HWND target = WaitMini(note, "Mini9");
+  ASSERT_TRUE(target);
 
+  // Dropped on a mini note, a file becomes its link.
+  EXPECT_EQ(DragFilesOnto(target, dropped.path(), {"two.txt"}), static_cast<DWORD>(DROPEFFECT_LINK));
   DragFilesOnto(note, dropped.path(), files);
-  std::vector<HWND> minis = WaitMinis(note, 3);
-  ASSERT_EQ(minis.size(), 3u);
+  std::vector<HWND> minis = WaitMinis(note, 4);
+  ASSERT_EQ(minis.size(), 4u);
   std::sort(minis.begin(), minis.end(), [](HWND a, HWND b) { return WindowText(a) < WindowText(b); });
-  for (size_t i = 0; i < minis.size(); ++i) {
+  for (size_t i = 0; i < files.size(); ++i) {
     SCOPED_TRACE(files[i]);
     EXPECT_EQ(WindowText(minis[i]), "Mini" + std::to_string(i + 1));
     SHFILEINFOA info{};
@@ -112,10 +117,10 @@ TEST_F(MiniNoteTest, DroppedFilesBecomeLinkedMiniNotesTenPixelsApart) {
     }
   }
   EXPECT_EQ(session_.app().Quit(), 0u);
-  for (int i = 1; i <= 3; ++i) {
-    std::string section = "Mini" + std::to_string(i);
-    EXPECT_NE(IniGet(Ini("a.txt"), section.c_str(), "IDL"), "") << section << " has no link";
+  for (const char* section : {"Mini1", "Mini2", "Mini3", "Mini9"}) {
+    EXPECT_NE(IniGet(Ini("a.txt"), section, "IDL"), "") << section << " has no link";
   }
+  EXPECT_EQ(IniGet(Ini("a.txt"), "Mini2", "IDL"), IniGet(Ini("a.txt"), "Mini9", "IDL"));
   ::OleUninitialize();
 }
 
