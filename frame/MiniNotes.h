@@ -8,7 +8,7 @@
 
 namespace memo {
 
-constexpr DWORD kMiniNoteStyle = 0xC6000000;  // popup, clip siblings and children, border
+constexpr DWORD kMiniNoteStyle = 0xC6000000;  // popup and child (owned), clip siblings and children
 
 // Creates the mini note window of a section, owned by owner (not shown).
 HWND CreateMiniNoteWindow(HWND owner, const std::string& section);
