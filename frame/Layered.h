@@ -11,4 +11,9 @@ using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 
 SetLayeredWindowAttributesFn LayeredFunction();
 
+// Makes the window layered with the opacity of a stored Alpha (per cent of
+// transparency), or takes the layered style off for 0. Nothing happens on
+// systems without layered windows.
+void ApplyTransparency(HWND hwnd, int storedAlpha);
+
 }  // namespace memo

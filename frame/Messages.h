@@ -94,4 +94,9 @@ constexpr UINT kMsgNavigate = 0x154;
 // The command ids of the browser note's favourites start here.
 constexpr int kCmdFirstFavorite = 0x5000;
 
+// A mini note's move menu: to the main bar, or to note i of the note list
+// (ids kCmdMoveToNoteFirst + i).
+constexpr int kCmdMoveToMain = 0x4000;
+constexpr int kCmdMoveToNoteFirst = 0x5000;
+
 }  // namespace memo

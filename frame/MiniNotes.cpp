@@ -4,8 +4,21 @@
 #include "frame/ClassNames.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
+#include "store/WinText.h"
 
 namespace memo {
+
+std::string NewMiniSection(const std::string& settingsFile) {
+  // Every mini note window counts, whatever its owner: two new mini notes
+  // made before either has written its section must not share a name.
+  std::vector<std::string> titles;
+  for (HWND hwnd = ::FindWindowExA(nullptr, nullptr, kClassMini, nullptr); hwnd;
+       hwnd = ::FindWindowExA(nullptr, hwnd, kClassMini, nullptr)) {
+    std::string title = HwndGetText(hwnd);
+    if (!title.empty()) titles.push_back(title);
+  }
+  return UniqueMiniSection(settingsFile, kMiniFormat, titles);
+}
 
 HWND CreateMiniNoteWindow(HWND owner, const std::string& section) {
   return ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassMini, section.c_str(), kMiniNoteStyle, 0, 0, 0, 0,
@@ -20,7 +33,7 @@ void CreateMiniNotesFromSettings(HWND owner, const std::string& settingsFile) {
 
 HWND NewMiniNoteAtCursor(HWND owner) {
   std::string file = SettingsFileOfWindow(owner);
-  std::string section = UniqueMiniSection(file, kMiniFormat);
+  std::string section = NewMiniSection(file);
   if (section.empty()) return nullptr;
   HWND mini = CreateMiniNoteWindow(owner, section);
   if (!mini) return nullptr;

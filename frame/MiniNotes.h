@@ -8,13 +8,17 @@
 
 namespace memo {
 
-constexpr DWORD kMiniNoteStyle = 0xC6000000;  // popup, clip siblings and children, border
+constexpr DWORD kMiniNoteStyle = 0xC6000000;  // popup and child (owned), clip siblings and children
 
 // Creates the mini note window of a section, owned by owner (not shown).
 HWND CreateMiniNoteWindow(HWND owner, const std::string& section);
 
 // One mini note per section of the file whose name starts with "Mini".
 void CreateMiniNotesFromSettings(HWND owner, const std::string& settingsFile);
+
+// The next free section name for a new mini note in a settings file: not a
+// section of the file, nor the title of any open mini note window.
+std::string NewMiniSection(const std::string& settingsFile);
 
 // A new mini note of owner: next free section, top-left corner at the
 // cursor, 12 pixels taller than loaded, shown without activation.

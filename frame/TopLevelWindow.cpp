@@ -104,7 +104,7 @@ bool GetDataBytes(IDataObject* data, CLIPFORMAT format, std::vector<unsigned cha
 
 // A linked mini note for one dropped item at point, which then moves on.
 void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
-  std::string section = UniqueMiniSection(SettingsFileOfWindow(owner), kMiniFormat);
+  std::string section = NewMiniSection(SettingsFileOfWindow(owner));
   HWND mini = section.empty() ? nullptr : CreateMiniNoteWindow(owner, section);
   if (!mini) return;  // idl is freed on the way out
   std::string name;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "frame/ClassNames.h"
 #include "store/Paths.h"
 #include "store/Store.h"
 #include "store/WinText.h"
@@ -297,7 +296,8 @@ std::vector<std::string> IniSectionNames(const std::string& file) {
   return names;
 }
 
-std::string UniqueMiniSection(const std::string& file, const char* format) {
+std::string UniqueMiniSection(const std::string& file, const char* format,
+                              const std::vector<std::string>& taken) {
   if (format == nullptr) return std::string();
   std::vector<std::string> sections = IniSectionNames(file);
   for (int n = 1; n < INT_MAX; ++n) {
@@ -306,14 +306,10 @@ std::string UniqueMiniSection(const std::string& file, const char* format) {
     if (length <= 0 || static_cast<size_t>(length) >= sizeof(name)) return std::string();
     // Section names match without regard to case in the profile functions,
     // so "mini2" in the file already takes "Mini2".
-    bool taken = false;
-    for (const std::string& section : sections) {
-      if (EqualsNoCase(section, name)) {
-        taken = true;
-        break;
-      }
-    }
-    if (!taken && ::FindWindowA(kClassMini, name) == nullptr) return name;
+    bool used = false;
+    for (const std::string& section : sections) used = used || EqualsNoCase(section, name);
+    for (const std::string& title : taken) used = used || EqualsNoCase(title, name);
+    if (!used) return name;
   }
   return std::string();
 }

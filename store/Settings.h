@@ -70,8 +70,9 @@ std::vector<std::string> IniSectionNames(const std::string& file);
 
 // The first name made by format ("Mini%d") with n = 1, 2, ... that is neither
 // a section of the file (compared without case, as the profile functions do)
-// nor the title of an open mini note window.
-std::string UniqueMiniSection(const std::string& file, const char* format);
+// nor one of the taken names (the titles of the open mini note windows).
+std::string UniqueMiniSection(const std::string& file, const char* format,
+                              const std::vector<std::string>& taken);
 
 // One section read at once, answering integers and colours by the same rules
 // as the single reads above. A single read opens and checks the file again

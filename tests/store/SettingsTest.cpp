@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "frame/ClassNames.h"
 #include "store/Store.h"
 #include "tests/store/StoreFixture.h"
 
@@ -237,23 +236,18 @@ TEST_F(SettingsFileTest, WholeSectionsOfAnySizeReadBackWithTheirSeparators) {
 }
 
 TEST_F(SettingsFileTest, UniqueMiniSectionSkipsSectionsAndOpenMiniNotes) {
-  test::StandInClass standIn(kClassMini);
-  ASSERT_TRUE(standIn.ok());
   Set("Window", "Style", "2");
   Set("Mini1", "X", "0");
   Set("mini3", "X", "0");  // sections match without case
-  HWND mini = ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassMini, "Mini2", WS_POPUP, 0, 0, 10, 10,
-                                nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(mini, nullptr);
-  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat), "Mini4");
-  EXPECT_EQ(UniqueMiniSection(At("none.ini"), kMiniFormat), "Mini1");
-  ::DestroyWindow(mini);
+  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat, {"Mini2"}), "Mini4");
+  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat, {"MINI2", "Mini4"}), "Mini5");
+  EXPECT_EQ(UniqueMiniSection(At("none.ini"), kMiniFormat, {}), "Mini1");
 }
 
 TEST_F(SettingsFileTest, UniqueMiniSectionSeesSectionsBeyondTheFirstKilobyte) {
   for (int i = 1; i <= 200; ++i) Set(("Mini" + std::to_string(i)).c_str(), "X", "0");
   EXPECT_EQ(IniSectionNames(file()).size(), 200u);
-  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat), "Mini201");
+  EXPECT_EQ(UniqueMiniSection(file(), kMiniFormat, {}), "Mini201");
 }
 
 TEST_F(StoreTest, MissingRootIniReadsDefaultsAndTheFirstWriteCreatesIt) {
