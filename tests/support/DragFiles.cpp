@@ -62,7 +62,12 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
   IDataObject* data = ShellDataObject(folder, names);
   if (!data) return 0xFFFFFFFF;
   RECT r = WindowRect(target);
-  POINT over{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  DWORD effect = DragDataTo(data, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  data->Release();
+  return effect;
+}
+
+DWORD DragDataTo(IDataObject* data, POINT over) {
   // The drag starts on a window of this thread, as a file manager's does:
   // the drag follows the button state that this thread's input says.
   const POINT start{40, 640};
@@ -87,7 +92,6 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
   ::DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK | DROPEFFECT_MOVE, &effect);
   mover.join();
   ::DestroyWindow(origin);
-  data->Release();
   return effect;
 }
 
