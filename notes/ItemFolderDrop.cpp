@@ -120,6 +120,20 @@ std::string ScratchShortcut(DropScratch* scratch, const std::string& name, const
   return path;
 }
 
+// Removes the drop highlight. Wine's tree ignores a selection of no item
+// while no item has the caret, so the highlight's own state bit is cleared
+// as well.
+void ClearDropHighlight(HWND tree) {
+  ::SendMessageA(tree, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+  auto left = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+  if (!left) return;
+  TVITEMA item{};
+  item.mask = TVIF_STATE | TVIF_HANDLE;
+  item.hItem = left;
+  item.stateMask = TVIS_DROPHILITED;
+  ::SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 UINT TrackMenu(HWND owner, HMENU menu) {
   POINT at;
   ::GetCursorPos(&at);
@@ -151,7 +165,7 @@ LRESULT ItemFolder::OnDropQuery(IDataObject* data) {
   gDrag.rightButton = false;
   if (tree_) {
     ::SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, 0);
-    ::SendMessageA(tree_, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+    ClearDropHighlight(tree_);
   }
   return OffersHGlobal(data, CF_HDROP) || OffersHGlobal(data, UrlClipFormat()) ||
          OffersHGlobal(data, ShellIdListClipFormat());
@@ -206,7 +220,7 @@ void ItemFolder::OnDropEffect(HWND hwnd, DWORD* effect) {
     *effect |= DROPEFFECT_SCROLL;
   }
   if (!item) {
-    ::SendMessageA(tree_, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+    ClearDropHighlight(tree_);
     gDrag.target = TVI_ROOT;
     gDrag.targetLost = false;
     *effect |= DROPEFFECT_LINK;
@@ -232,7 +246,7 @@ void ItemFolder::OnDropEffect(HWND hwnd, DWORD* effect) {
 }
 
 void ItemFolder::OnDragLeave() {
-  if (tree_) ::SendMessageA(tree_, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+  if (tree_) ClearDropHighlight(tree_);
 }
 
 void ItemFolder::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {

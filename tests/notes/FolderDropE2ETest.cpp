@@ -4,6 +4,7 @@
 // proposes, and a program that cannot start is reported, not copied onto.
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -106,11 +107,42 @@ TEST_F(FolderDropTest, ALeftDropLinksFilesAndCopiesShortcutFilesAsTheyAre) {
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
+TEST_F(FolderDropTest, AFolderOpensOnceTheDragRestsOnItAndTakesTheDrop) {
+  ASSERT_TRUE(MakeFolder(Docs("sub")));
+  ASSERT_TRUE(WriteBytes(Docs("sub\\inner.txt"), "x"));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "sub").has_value(); }));
+  HTREEITEM sub = FindTreeItem(tree, "sub")->handle;
+  std::optional<RECT> label = TreeItemLabelRect(tree, sub);
+  ASSERT_TRUE(label);
+  ComPtr<IDataObject> files(ShellDataObject(dropped_.path(), {"report.doc"}));
+  ASSERT_TRUE(files);
+  DragDataTo(files.get(), Middle(*label), 1800);
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(Docs("sub\\report.doc.lnk")); }))
+      << ::testing::PrintToString(ListNames(Docs("sub")));
+  EXPECT_EQ(ResolveShortcut(Docs("sub\\report.doc.lnk")), dropped_ / "report.doc");
+  EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"sub"});
+  const UINT state = FindTreeItem(tree, "sub")->state;
+  EXPECT_TRUE(state & TVIS_EXPANDED) << "opened by resting on it";
+  EXPECT_FALSE(state & TVIS_DROPHILITED) << "the highlight goes with the drag";
+  EXPECT_TRUE(WaitUntil([&] { return TreeTexts(tree, sub) == std::vector<std::string>{"report.doc", "inner.txt"}; }));
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
 TEST_F(FolderDropTest, AWebLinkLandsUnderACleanNameWhateverNameItsSourceProposes) {
+  // Files of that name in and above the temporary folder: a write through
+  // the proposed name would change them, and its clean-up delete them.
   const std::string temp = TempDir();
-  const std::vector<std::string> outside = {Join(temp, "x.url"), Join(Parent(temp), "x.url"),
-                                            Join(Parent(Parent(temp)), "x.url")};
-  for (const std::string& file : outside) ASSERT_FALSE(FileExists(file)) << file;
+  const std::string decoy = "not an Internet shortcut";
+  struct Decoys {
+    std::vector<std::string> files;
+    ~Decoys() {
+      for (const std::string& file : files) ::DeleteFileA(file.c_str());
+    }
+  } decoys{{Join(temp, "x.url"), Join(Parent(temp), "x.url"), Join(Parent(Parent(temp)), "x.url")}};
+  for (const std::string& file : decoys.files) ASSERT_TRUE(WriteBytes(file, decoy)) << file;
   HWND note = StartWithNote();
   ASSERT_TRUE(note);
   ComPtr<IDataObject> link = WebLinkData("http://example.com/page?a=1", "..\\..\\x.url");
@@ -119,7 +151,7 @@ TEST_F(FolderDropTest, AWebLinkLandsUnderACleanNameWhateverNameItsSourceProposes
   ASSERT_TRUE(WaitUntil([&] { return FileExists(Docs("x.url")); })) << ::testing::PrintToString(ListNames(Docs()));
   EXPECT_EQ(IniGet(Docs("x.url"), "InternetShortcut", "URL"), "http://example.com/page?a=1");
   EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"x.url"});
-  for (const std::string& file : outside) EXPECT_FALSE(FileExists(file)) << file;
+  for (const std::string& file : decoys.files) EXPECT_EQ(ReadBytes(file), decoy) << file;
   EXPECT_TRUE(ScratchFolders().empty());
   EXPECT_EQ(session_.app().Quit(), 0u);
 }

@@ -67,7 +67,7 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
   return effect;
 }
 
-DWORD DragDataTo(IDataObject* data, POINT over) {
+DWORD DragDataTo(IDataObject* data, POINT over, DWORD restMs) {
   // The drag starts on a window of this thread, as a file manager's does:
   // the drag follows the button state that this thread's input says.
   const POINT start{40, 640};
@@ -77,10 +77,14 @@ DWORD DragDataTo(IDataObject* data, POINT over) {
   MouseMoveTo(start.x, start.y);
   MouseLeft(true);
   PumpFor(200);
-  std::thread mover([over, start] {
+  std::thread mover([over, start, restMs] {
     for (int step = 1; step <= 10; ++step) {
       ::Sleep(60);
       MouseMoveTo(start.x + (over.x - start.x) * step / 10, start.y + (over.y - start.y) * step / 10);
+    }
+    for (DWORD rested = 0; rested < restMs; rested += 100) {
+      ::Sleep(100);
+      MouseMoveTo(over.x + static_cast<int>(rested / 100 % 2), over.y);
     }
     ::Sleep(300);
     MouseMoveTo(over.x + 1, over.y);

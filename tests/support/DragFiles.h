@@ -24,7 +24,8 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
 
 // Drags a data object of the test's own (a browser's web link, say) with
 // the real mouse and drops it at a point of the screen; the effect that the
-// target chose.
-DWORD DragDataTo(IDataObject* data, POINT at);
+// target chose. With restMs the pointer rests there that long, stirring by
+// a pixel, before the drop.
+DWORD DragDataTo(IDataObject* data, POINT at, DWORD restMs = 0);
 
 }  // namespace memo::test
