@@ -73,4 +73,38 @@ std::string FirstFreeNumberedName(const char* format, const std::function<bool(c
   return std::string();
 }
 
+bool IsProgramPath(const std::string& path) {
+  std::string ext = ExtensionOf(path);
+  return EqualsNoCase(ext, ".exe") || EqualsNoCase(ext, ".bat");
+}
+
+bool IsCopiedAsIs(const std::string& path) {
+  std::string ext = ExtensionOf(path);
+  return EqualsNoCase(ext, ".url") || EqualsNoCase(ext, ".lnk");
+}
+
+unsigned long DropEffectOverItem(bool hasChildren, bool program, bool rightButton) {
+  constexpr unsigned long kCopy = 1, kMove = 2, kLink = 4;
+  if (hasChildren) return rightButton ? kCopy | kMove | kLink : kCopy | kLink;
+  return program ? kCopy : 0;
+}
+
+std::string QuotedArguments(const std::vector<std::string>& paths) {
+  std::string arguments;
+  for (const std::string& path : paths) {
+    if (!arguments.empty()) arguments += ' ';
+    arguments += '"' + path + '"';
+  }
+  return arguments;
+}
+
+std::string ShortcutBaseName(const std::string& path) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); i += IsLeadByteAt(path, i) ? 2 : 1) {
+    if (path[i] == '\\' || path[i] == '/' || (i == 1 && path[i] == ':')) start = i + 1;
+  }
+  return path.substr(start);
+}
+
 }  // namespace memo
+

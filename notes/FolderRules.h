@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace memo {
 
@@ -40,5 +41,24 @@ std::string FirstFreeNumberedName(const char* format, const std::function<bool(c
 
 // The model of new subfolders of a folder note.
 extern const char kNewSubfolderFormat[];
+
+// Drops. A program (".exe" or ".bat", any letter case) is started with the
+// dropped files; shortcuts (".lnk") and Internet shortcuts (".url") dropped
+// as files are copied as they are instead of being linked to.
+bool IsProgramPath(const std::string& path);
+bool IsCopiedAsIs(const std::string& path);
+
+// The effect a drag shows over a tree item: copy and link over a folder
+// (and move too once the right button was seen), copy over a program,
+// nothing over any other item.
+unsigned long DropEffectOverItem(bool hasChildren, bool program, bool rightButton);
+
+// A program's parameters for dropped paths: each in double quotes, joined by
+// single spaces.
+std::string QuotedArguments(const std::vector<std::string>& paths);
+
+// The name of the shortcut to a dropped path, without ".lnk": its file name
+// with extension, "" for a drive root (which is named by its volume label).
+std::string ShortcutBaseName(const std::string& path);
 
 }  // namespace memo

@@ -87,6 +87,20 @@ LRESULT ItemFolder::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_CONTEXTMENU:
       OnContextMenu(hwnd, lParam);
       return 0;
+    case kMsgDropQuery:
+      return OnDropQuery(reinterpret_cast<IDataObject*>(lParam));
+    case kMsgDropEffect:
+      OnDropEffect(hwnd, reinterpret_cast<DWORD*>(lParam));
+      return 0;
+    case kMsgDrop:
+      OnDrop(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<IDataObject*>(lParam));
+      return 0;
+    case kMsgDragLeave:
+      OnDragLeave();
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_COMMAND:
       if (OnCommand(hwnd, LOWORD(wParam))) return 0;
       break;
@@ -135,9 +149,16 @@ LRESULT ItemFolder::OnNotify(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       OnExpanded(hwnd, tv->itemNew.hItem, tv->action & kExpandActionMask);
       return 0;
     }
-    case TVN_DELETEITEMA:
-      watches_.Remove(reinterpret_cast<FolderWatches::Key>(reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem));
+    case TVN_DELETEITEMA: {
+      HTREEITEM item = reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem;
+      watches_.Remove(reinterpret_cast<FolderWatches::Key>(item));
+      OnItemDeleted(item);
       return 0;
+    }
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINRDRAGA:
+      OnBeginDrag(hwnd, reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemNew.hItem);
+      break;
     case NM_DBLCLK:
       if (Selected()) {
         ::SendMessageA(hwnd, WM_COMMAND, kCmdOpen, 0);

@@ -4,13 +4,17 @@
 //
 // The class is split by concern: ItemFolder.cpp (messages, creation, the
 // note's own folder), ItemFolderTree.cpp (items, refresh, order, watches),
-// ItemFolderCommands.cpp (menus, commands, keys, label edits).
+// ItemFolderCommands.cpp (menus, commands, keys, label edits),
+// ItemFolderDrop.cpp (dragging items out, drops onto the tree).
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "frame/NoteFrame.h"
 #include "notes/FolderWatches.h"
@@ -56,6 +60,18 @@ class ItemFolder : public NoteFrame {
   void OnEndLabelEdit(HWND hwnd, const NMTVDISPINFOA& info);
   void NewSubfolder(HWND hwnd);
   void CopyPath(HWND hwnd);
+
+  // Drag and drop.
+  void OnBeginDrag(HWND hwnd, HTREEITEM item);
+  LRESULT OnDropQuery(IDataObject* data);
+  void OnDropEffect(HWND hwnd, DWORD* effect);
+  void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
+  void OnDragLeave();
+  void OnDropFiles(HWND hwnd, HDROP drop);
+  void OnItemDeleted(HTREEITEM item);
+  void DropShellItems(HWND hwnd, const std::vector<unsigned char>& cida);
+  void DropWebLink(HWND hwnd, IDataObject* data);
+  bool IsDropTarget(HWND hwnd, HTREEITEM item, DWORD* effect);
 
   HWND tree_ = nullptr;
   FolderWatches watches_;

@@ -6,7 +6,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "store/Handles.h"
+
 namespace memo {
+
+// The data object that the drag offers for the item: the item as a
+// one-item "Shell IDList Array", and as CF_HDROP when it has a path.
+ComPtr<IDataObject> ShellItemData(PCIDLIST_ABSOLUTE idl);
 
 // Runs the drag of the item (an absolute item id list, not taken over) until
 // it ends; the effect the target chose, DROPEFFECT_NONE when nothing was

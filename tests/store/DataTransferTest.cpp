@@ -2,11 +2,15 @@
 // from other programs, so most cases here are malformed: every one must give
 // nothing (or only the well-formed part) and never read past the block.
 #include "store/DataTransfer.h"
+#include "store/Paths.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -258,6 +262,181 @@ TEST(DropFilesTest, WidePathsTheCodePageCannotHoldAreSkipped) {
   std::wstring wlist = std::wstring(L"C:\\caf\x00E9.txt") + L'\0' + L"C:\\\x20AC.txt" + L'\0' + L"C:\\ok.txt" +
                        L'\0' + L'\0';
   EXPECT_EQ(Files(DropFiles(Wide(wlist), true)), (std::vector<std::string>{"C:\\ok.txt"}));
+}
+
+// FILEGROUPDESCRIPTORA: a count, then descriptors of 332 bytes whose file
+// name lies 72 bytes in.
+Bytes FileGroup(uint32_t count, const std::vector<std::string>& names) {
+  Bytes b;
+  PutU32(&b, count);
+  for (const std::string& name : names) {
+    Bytes descriptor(sizeof(FILEDESCRIPTORA), 0);
+    std::memcpy(&descriptor[72], name.data(), std::min(name.size(), size_t{260}));
+    b.insert(b.end(), descriptor.begin(), descriptor.end());
+  }
+  return b;
+}
+
+std::optional<std::string> FirstName(const Bytes& b) {
+  std::string name;
+  if (!FirstNameFromFileGroup(b.data(), b.size(), &name)) return std::nullopt;
+  return name;
+}
+
+TEST(FileGroupTest, TheFirstNameIsReadOnlyFromAWholeBlock) {
+  EXPECT_EQ(FirstName(FileGroup(1, {"link.url"})), "link.url");
+  EXPECT_EQ(FirstName(FileGroup(2, {"a.url", "b.url"})), "a.url");
+  EXPECT_EQ(76u, offsetof(FILEGROUPDESCRIPTORA, fgd) + offsetof(FILEDESCRIPTORA, cFileName));
+
+  EXPECT_FALSE(FirstName(FileGroup(0, {"a.url"}))) << "no items";
+  EXPECT_FALSE(FirstName(FileGroup(2, {"a.url"}))) << "a count the block cannot hold";
+  EXPECT_FALSE(FirstName(FileGroup(0xFFFFFFFFu, {"a.url"})));
+  EXPECT_FALSE(FirstName(FileGroup(1, {std::string(260, 'n')}))) << "no terminator in the name field";
+  Bytes whole = FileGroup(1, {"a.url"});
+  for (size_t size = 0; size < whole.size(); ++size) {
+    Bytes cut(whole.begin(), whole.begin() + size);
+    EXPECT_FALSE(FirstName(cut)) << "size " << size;
+  }
+  std::string name;
+  EXPECT_FALSE(FirstNameFromFileGroup(nullptr, 400, &name));
+}
+
+TEST(UrlTextTest, TextUpToItsTerminatorWithoutControlCharacters) {
+  auto url = [](const std::string& bytes) -> std::optional<std::string> {
+    std::string out;
+    if (!UrlFromBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &out)) return std::nullopt;
+    return out;
+  };
+  EXPECT_EQ(url(std::string("http://example.com/a?b=1", 25)), "http://example.com/a?b=1");
+  EXPECT_EQ(url(std::string("http://x/\0junk", 14)), "http://x/");
+  EXPECT_FALSE(url("http://no-end"));
+  EXPECT_FALSE(url(std::string("http://x/\r\n[InternetShortcut]\r\nIconFile=\\\\evil\\i", 48) + '\0'));
+  EXPECT_FALSE(url(std::string("http://x/\ty", 11) + '\0'));
+  EXPECT_EQ(url(std::string(1, '\0')), "");
+}
+
+TEST(PlainFileNameTest, AProposedNameCannotLeaveTheFolderItIsJoinedTo) {
+  struct Case {
+    const char* proposed;
+    const char* plain;
+  } cases[] = {
+      {"link.url", "link.url"},
+      {"..\\..\\x.url", "x.url"},
+      {"../../x.url", "x.url"},
+      {"C:\\Windows\\x.url", "x.url"},
+      {"C:x.url", "x.url"},
+      {"\\\\server\\share\\x.url", "x.url"},
+      {"..", ""},
+      {"...", ""},
+      {"a\\..", ""},
+      {"x\\", ""},
+      {"", ""},
+      {"   ", ""},
+      {"x.url. . ", "x.url"},
+      {"  x.url", "x.url"},
+      {"a b:c*d?e\"f<g>h|i.url", "a b_c_d_e_f_g_h_i.url"},
+      {"tab\there\r\n.url", "tab_here__.url"},
+      {"CON.url", "_CON.url"},
+      {"nul", "_nul"},
+      {"com7.url", "_com7.url"},
+      {"COM0.url", "COM0.url"},
+      {"CONSOLE.url", "CONSOLE.url"},
+      {"表示.url", "表示.url"},  // the second byte of 表 is a backslash
+      {"フォルダ\\表.url", "表.url"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PlainFileName(c.proposed), c.plain) << c.proposed;
+  // Half a double-byte character at the end is dropped, not kept as a byte.
+  EXPECT_EQ(PlainFileName(std::string("ab\x95")), "ab");
+}
+
+// The readers over blocks that end exactly at an inaccessible page: a read
+// of one byte too many faults here instead of passing unseen.
+class GuardedBlock {
+ public:
+  GuardedBlock() {
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    page_ = info.dwPageSize;
+    base_ = static_cast<unsigned char*>(::VirtualAlloc(nullptr, kPages * page_ + page_, MEM_RESERVE | MEM_COMMIT,
+                                                       PAGE_READWRITE));
+    DWORD old;
+    if (base_) ::VirtualProtect(base_ + kPages * page_, page_, PAGE_NOACCESS, &old);
+  }
+  ~GuardedBlock() {
+    if (base_) ::VirtualFree(base_, 0, MEM_RELEASE);
+  }
+  GuardedBlock(const GuardedBlock&) = delete;
+  GuardedBlock& operator=(const GuardedBlock&) = delete;
+  size_t capacity() const { return kPages * page_; }
+  // The bytes placed right before the guard page.
+  const unsigned char* Place(const Bytes& b) {
+    unsigned char* at = base_ + capacity() - b.size();
+    if (!b.empty()) std::memcpy(at, b.data(), b.size());
+    return at;
+  }
+  bool ok() const { return base_ != nullptr; }
+
+ private:
+  static constexpr size_t kPages = 16;
+  size_t page_ = 4096;
+  unsigned char* base_ = nullptr;
+};
+
+TEST(ReadersFuzzTest, RandomAndMutatedBlocksNeverReadPastTheirEnd) {
+  GuardedBlock guard;
+  ASSERT_TRUE(guard.ok());
+  std::mt19937 random(20261207u);
+  auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
+  const std::wstring wlist = std::wstring(L"C:\\a.txt") + L'\0' + L"C:\\\x65E5\\b" + L'\0' + L'\0';
+  const std::vector<Bytes> seeds = {
+      Cida(kParent, {kItemA, kItemB}),
+      Cida({}, {kItemA}),
+      DropFiles(std::string("C:\\a.txt") + '\0' + "C:\\表\\b.txt" + '\0' + '\0'),
+      DropFiles(Wide(wlist), true),
+      FileGroup(1, {"..\\..\\x.url"}),
+      FileGroup(2, {"a.url", "b.url"}),
+      Bytes{'h', 't', 't', 'p', ':', '/', '/', 'x', 0},
+  };
+  const uint32_t interesting[] = {0, 1, 2, 4, 12, 20, 76, 0x7FFF, 0xFFFF, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu};
+  size_t read = 0;
+  for (int round = 0; round < 5000000; ++round) {
+    Bytes b;
+    if (below(4) == 0) {
+      b.resize(below(600));
+      for (unsigned char& c : b) c = static_cast<unsigned char>(random());
+    } else {
+      b = seeds[below(seeds.size())];
+      for (size_t edits = 1 + below(4); edits > 0 && !b.empty(); --edits) {
+        switch (below(5)) {
+          case 0: b[below(b.size())] = static_cast<unsigned char>(random()); break;
+          case 1: b.resize(below(b.size() + 1)); break;
+          case 2: b.insert(b.begin() + below(b.size() + 1), below(64), static_cast<unsigned char>(random())); break;
+          case 3:
+            if (b.size() >= 4) {
+              uint32_t v = interesting[below(sizeof(interesting) / sizeof(interesting[0]))];
+              SetU32(&b, below(b.size() - 3) & ~size_t{1}, v);
+            }
+            break;
+          case 4: b[below(b.size())] = 0; break;
+        }
+      }
+    }
+    if (b.size() > guard.capacity()) b.resize(guard.capacity());
+    const unsigned char* at = guard.Place(b);
+    std::string text;
+    for (const IdlBytes& idl : AbsoluteIdlsFromCida(at, b.size())) read += idl.size();
+    for (const std::string& file : FilesFromDropFiles(at, b.size())) {
+      EXPECT_LT(file.size(), 260u);
+      read += file.size();
+    }
+    if (FirstNameFromFileGroup(at, b.size(), &text)) {
+      std::string plain = PlainFileName(text);
+      EXPECT_FALSE(ContainsAnyChar(plain, "\\/:*?\"<>|")) << plain;
+      EXPECT_NE(plain, "..");
+    }
+    if (UrlFromBytes(at, b.size(), &text)) read += text.size();
+  }
+  EXPECT_GT(read, 0u);  // the seeds kept some blocks readable
 }
 
 TEST(IdlFromBytesTest, AppendsTheTerminator) {

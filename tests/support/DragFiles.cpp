@@ -62,7 +62,12 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
   IDataObject* data = ShellDataObject(folder, names);
   if (!data) return 0xFFFFFFFF;
   RECT r = WindowRect(target);
-  POINT over{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  DWORD effect = DragDataTo(data, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  data->Release();
+  return effect;
+}
+
+DWORD DragDataTo(IDataObject* data, POINT over, DWORD restMs) {
   // The drag starts on a window of this thread, as a file manager's does:
   // the drag follows the button state that this thread's input says.
   const POINT start{40, 640};
@@ -72,10 +77,14 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
   MouseMoveTo(start.x, start.y);
   MouseLeft(true);
   PumpFor(200);
-  std::thread mover([over, start] {
+  std::thread mover([over, start, restMs] {
     for (int step = 1; step <= 10; ++step) {
       ::Sleep(60);
       MouseMoveTo(start.x + (over.x - start.x) * step / 10, start.y + (over.y - start.y) * step / 10);
+    }
+    for (DWORD rested = 0; rested < restMs; rested += 100) {
+      ::Sleep(100);
+      MouseMoveTo(over.x + static_cast<int>(rested / 100 % 2), over.y);
     }
     ::Sleep(300);
     MouseMoveTo(over.x + 1, over.y);
@@ -87,7 +96,6 @@ DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<st
   ::DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK | DROPEFFECT_MOVE, &effect);
   mover.join();
   ::DestroyWindow(origin);
-  data->Release();
   return effect;
 }
 

@@ -22,4 +22,10 @@ IDataObject* ShellDataObject(const std::string& folder, const std::vector<std::s
 // effect that the target chose, or 0xFFFFFFFF when there was nothing to drag.
 DWORD DragFilesOnto(HWND target, const std::string& folder, const std::vector<std::string>& names);
 
+// Drags a data object of the test's own (a browser's web link, say) with
+// the real mouse and drops it at a point of the screen; the effect that the
+// target chose. With restMs the pointer rests there that long, stirring by
+// a pixel, before the drop.
+DWORD DragDataTo(IDataObject* data, POINT at, DWORD restMs = 0);
+
 }  // namespace memo::test

@@ -97,4 +97,17 @@ bool TreeRenameItem(HWND tree, HTREEITEM item, const std::string& text) {
   return ::PostMessageA(tree, TVM_ENDEDITLABELNOW, FALSE, 0) != FALSE;
 }
 
+std::optional<RECT> TreeItemLabelRect(HWND tree, HTREEITEM item) {
+  RemoteBuffer buffer(tree);
+  RECT rect{};
+  std::memcpy(&rect, &item, sizeof(item));
+  if (!buffer.Write(0, &rect, sizeof(rect)) ||
+      !Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(buffer.base())) ||
+      !buffer.Read(0, &rect, sizeof(rect))) {
+    return std::nullopt;
+  }
+  ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 }  // namespace memo::test

@@ -23,6 +23,9 @@ std::vector<TreeItem> TreeChildren(HWND tree, HTREEITEM parent = TVI_ROOT);
 std::vector<std::string> TreeTexts(HWND tree, HTREEITEM parent = TVI_ROOT);
 std::optional<TreeItem> FindTreeItem(HWND tree, const std::string& text, HTREEITEM parent = TVI_ROOT);
 
+// The item's label in screen coordinates, or nullopt.
+std::optional<RECT> TreeItemLabelRect(HWND tree, HTREEITEM item);
+
 // Label editing: starts it on the item, types text into the edit box and
 // posts its end, so that the program's answer (a box) can be awaited.
 bool TreeRenameItem(HWND tree, HTREEITEM item, const std::string& text);

@@ -1,0 +1,189 @@
+// Drops onto a folder note in the real program, dragged with the real mouse:
+// files become shortcuts, shortcut files are copied as they are, a web link
+// becomes an Internet shortcut under a clean name whatever name its source
+// proposes, and a program that cannot start is reported, not copied onto.
+#include <windows.h>
+#include <objbase.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "store/DataObject.h"
+#include "store/DataTransfer.h"
+#include "store/Handles.h"
+#include "store/ShellLinks.h"
+#include "tests/support/AppDriver.h"
+#include "tests/support/DragFiles.h"
+#include "tests/support/NoteSession.h"
+#include "tests/support/RemoteTree.h"
+#include "tests/support/TestFiles.h"
+
+namespace memo::test {
+namespace {
+
+constexpr char kFolderClass[] = "Memopane-Folder";
+constexpr char kScratchPrefix[] = "memopane-drop";
+
+std::vector<std::string> ScratchFolders() {
+  std::vector<std::string> found;
+  for (const std::string& name : ListNames(TempDir())) {
+    if (name.compare(0, sizeof(kScratchPrefix) - 1, kScratchPrefix) == 0) found.push_back(name);
+  }
+  return found;
+}
+
+std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+// What a web browser offers for a dragged link.
+ComPtr<IDataObject> WebLinkData(const std::string& url, const std::string& proposedName) {
+  ComPtr<IDataObject> data(DataObject::Create());
+  auto offer = [&](CLIPFORMAT format, const std::vector<unsigned char>& bytes) {
+    FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = GlobalFromBytes(bytes).release();
+    return data->SetData(&fe, &medium, TRUE) == S_OK;
+  };
+  std::vector<unsigned char> group(sizeof(FILEGROUPDESCRIPTORA), 0);
+  group[0] = 1;
+  std::copy(proposedName.begin(), proposedName.end(), group.begin() + 76);
+  if (!offer(UrlClipFormat(), std::vector<unsigned char>(url.c_str(), url.c_str() + url.size() + 1)) ||
+      !offer(FileGroupClipFormat(), group)) {
+    return {};
+  }
+  return data;
+}
+
+class FolderDropTest : public ::testing::Test {
+ protected:
+  FolderDropTest() {
+    ::OleInitialize(nullptr);
+    MakeFolder(Docs());
+    // The note stays up while the test's own windows are in front.
+    IniSet(Docs() + ".ini", "Window", "Style", "1");
+    WriteBytes(dropped_ / "report.doc", "report");
+    WriteBytes(dropped_ / "site.url", kSiteUrl);
+  }
+  ~FolderDropTest() override { ::OleUninitialize(); }
+
+  HWND StartWithNote() {
+    if (!session_.Start()) return nullptr;
+    return session_.WaitNote("docs", kFolderClass);
+  }
+  std::string Docs(const std::string& name = "") const {
+    return name.empty() ? session_.NotePath("docs") : Join(session_.NotePath("docs"), name);
+  }
+  static POINT Middle(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+  const std::string kSiteUrl = "[InternetShortcut]\r\nURL=http://example.com/site\r\n";
+  UnmanagedWindowsScope unmanaged_;
+  NoteSession session_;
+  TempFolder dropped_{"memo-dropped"};
+};
+
+TEST_F(FolderDropTest, ALeftDropLinksFilesAndCopiesShortcutFilesAsTheyAre) {
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  // The empty tree below its items is the note's own folder.
+  DWORD effect = DragFilesOnto(note, dropped_.path(), {"report.doc", "site.url"});
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "the source must not delete what was dropped";
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(Docs("report.doc.lnk")) && FileExists(Docs("site.url")); }))
+      << ::testing::PrintToString(ListNames(Docs()));
+  EXPECT_EQ(ResolveShortcut(Docs("report.doc.lnk")), dropped_ / "report.doc");
+  EXPECT_EQ(ReadBytes(Docs("site.url")), kSiteUrl);
+  EXPECT_EQ(ListNames(Docs()), (std::vector<std::string>{"report.doc.lnk", "site.url"}));
+  EXPECT_TRUE(FileExists(dropped_ / "report.doc"));
+  EXPECT_TRUE(FileExists(dropped_ / "site.url"));
+  EXPECT_TRUE(ScratchFolders().empty()) << "temporary shortcuts are removed";
+  HWND tree = NoteSession::Body(note);
+  EXPECT_TRUE(WaitUntil([&] { return TreeTexts(tree) == std::vector<std::string>{"report.doc", "site.url"}; }));
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AFolderOpensOnceTheDragRestsOnItAndTakesTheDrop) {
+  ASSERT_TRUE(MakeFolder(Docs("sub")));
+  ASSERT_TRUE(WriteBytes(Docs("sub\\inner.txt"), "x"));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "sub").has_value(); }));
+  HTREEITEM sub = FindTreeItem(tree, "sub")->handle;
+  std::optional<RECT> label = TreeItemLabelRect(tree, sub);
+  ASSERT_TRUE(label);
+  ComPtr<IDataObject> files(ShellDataObject(dropped_.path(), {"report.doc"}));
+  ASSERT_TRUE(files);
+  DragDataTo(files.get(), Middle(*label), 1800);
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(Docs("sub\\report.doc.lnk")); }))
+      << ::testing::PrintToString(ListNames(Docs("sub")));
+  EXPECT_EQ(ResolveShortcut(Docs("sub\\report.doc.lnk")), dropped_ / "report.doc");
+  EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"sub"});
+  const UINT state = FindTreeItem(tree, "sub")->state;
+  EXPECT_TRUE(state & TVIS_EXPANDED) << "opened by resting on it";
+  EXPECT_FALSE(state & TVIS_DROPHILITED) << "the highlight goes with the drag";
+  EXPECT_TRUE(WaitUntil([&] { return TreeTexts(tree, sub) == std::vector<std::string>{"report.doc", "inner.txt"}; }));
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AWebLinkLandsUnderACleanNameWhateverNameItsSourceProposes) {
+  // Files of that name in and above the temporary folder: a write through
+  // the proposed name would change them, and its clean-up delete them.
+  const std::string temp = TempDir();
+  const std::string decoy = "not an Internet shortcut";
+  struct Decoys {
+    std::vector<std::string> files;
+    ~Decoys() {
+      for (const std::string& file : files) ::DeleteFileA(file.c_str());
+    }
+  } decoys{{Join(temp, "x.url"), Join(Parent(temp), "x.url"), Join(Parent(Parent(temp)), "x.url")}};
+  for (const std::string& file : decoys.files) ASSERT_TRUE(WriteBytes(file, decoy)) << file;
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  ComPtr<IDataObject> link = WebLinkData("http://example.com/page?a=1", "..\\..\\x.url");
+  ASSERT_TRUE(link);
+  DragDataTo(link.get(), Middle(WindowRect(note)));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(Docs("x.url")); })) << ::testing::PrintToString(ListNames(Docs()));
+  EXPECT_EQ(IniGet(Docs("x.url"), "InternetShortcut", "URL"), "http://example.com/page?a=1");
+  EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"x.url"});
+  for (const std::string& file : decoys.files) EXPECT_EQ(ReadBytes(file), decoy) << file;
+  EXPECT_TRUE(ScratchFolders().empty());
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AProgramThatCannotStartIsNamedInABoxAndNothingIsCopiedOntoIt) {
+  const std::string notAProgram = "this is text, not a program";
+  ASSERT_TRUE(WriteBytes(Docs("broken.exe"), notAProgram));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "broken.exe").has_value(); }));
+  std::optional<RECT> label = TreeItemLabelRect(tree, FindTreeItem(tree, "broken.exe")->handle);
+  ASSERT_TRUE(label);
+
+  std::optional<DialogInfo> box;
+  std::thread answer([&] {
+    box = session_.app().WaitDialog(20000);
+    if (box) session_.app().Answer(*box, IDOK);
+  });
+  ComPtr<IDataObject> files(ShellDataObject(dropped_.path(), {"report.doc"}));
+  ASSERT_TRUE(files);
+  DragDataTo(files.get(), Middle(*label));
+  answer.join();
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(box->errorIcon);
+  EXPECT_NE(box->text.find(Docs("broken.exe")), std::string::npos) << box->text;
+  PumpFor(500);
+  EXPECT_EQ(ReadBytes(Docs("broken.exe")), notAProgram);
+  EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"broken.exe"});
+  EXPECT_TRUE(ScratchFolders().empty());
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+}  // namespace
+}  // namespace memo::test
