@@ -33,7 +33,10 @@ std::string DefaultRootFolder() {
 RootChoice ChooseRootFolder() {
   RootChoice choice;
   choice.root = RegReadString(HKEY_CURRENT_USER, kAppKey, kRootValue);
-  if (choice.root.empty() || !IsFolder(choice.root)) {
+  if (!choice.root.empty() && !PathExists(choice.root)) {
+    choice.unavailable = choice.root;
+    choice.root = DefaultRootFolder();
+  } else if (choice.root.empty() || !IsFolder(choice.root)) {
     choice.root = DefaultRootFolder();
     choice.firstRun = true;
   }
@@ -179,7 +182,11 @@ int RunProgram(HINSTANCE instance, int showCommand) {
     ShowStartError("CheckRoot failed");
     return 1;
   }
-  RegWriteString(HKEY_CURRENT_USER, kAppKey, kRootValue, choice.root);
+  if (choice.unavailable.empty()) {
+    RegWriteString(HKEY_CURRENT_USER, kAppKey, kRootValue, choice.root);
+  } else {
+    ShowError(nullptr, "付箋のフォルダが見つかりません。今回は既定のフォルダを使用します。", choice.unavailable);
+  }
   ::SetEnvironmentVariableA(kRootEnvVar, choice.root.c_str());
 
   // A bar without the lock: a copy that could not make the lock either.

@@ -16,7 +16,11 @@ std::string DefaultRootFolder();
 
 struct RootChoice {
   std::string root;
-  bool firstRun = false;  // the registry gave no existing folder
+  bool firstRun = false;  // the registry gave no folder to use
+  // The registry's folder when it is not there now (a drive unplugged, a
+  // share not yet connected): the default serves this run only, and the
+  // registry keeps the value.
+  std::string unavailable;
 };
 // The registry value when it names an existing folder, else the default.
 RootChoice ChooseRootFolder();

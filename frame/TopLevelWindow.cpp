@@ -5,6 +5,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "frame/CaptionButton.h"
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
@@ -15,6 +19,7 @@
 #include "frame/Messages.h"
 #include "frame/MiniNotes.h"
 #include "frame/Minimize.h"
+#include "frame/Monitors.h"
 #include "frame/PropertySheet.h"
 #include "frame/ThreadWindows.h"
 #include "frame/Tooltip.h"
@@ -139,6 +144,25 @@ void ForgetTooltipsOfChildren(HWND hwnd) {
   }
 }
 
+// A colour stored with bits above the 24 of a COLORREF ("-1" reads as
+// 0xFFFFFFFF) is none the program wrote: the window keeps its default.
+COLORREF StoredColorOr(COLORREF stored, COLORREF fallback) { return (stored & 0xFF000000u) ? fallback : stored; }
+
+// A settings file with bytes in it but neither a Window section nor a mini
+// note's is damaged (or another program's): the window opens from its
+// defaults and leaves the file as it is.
+bool IsUnreadableSettingsFile(const std::string& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (file.empty() || !::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) return false;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
+    return false;
+  }
+  for (const std::string& section : IniSectionNames(file)) {
+    if (EqualsNoCase(section, kSectionWindow) || EqualsNoCase(section.substr(0, 4), "Mini")) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void StartMinimizeTimer(HWND hwnd) {
@@ -174,6 +198,10 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
       break;
     case WM_ENTERSIZEMOVE:
       lastPosition_ = WindowPosition(hwnd);
+      break;
+    case WM_DISPLAYCHANGE:
+      // A screen unplugged or made smaller must not take the window with it.
+      KeepWindowOnScreen(hwnd);
       break;
     case WM_ERASEBKGND:
       Paint(hwnd, reinterpret_cast<HDC>(wParam));
@@ -256,13 +284,12 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
   ::GetWindowRect(hwnd, &current);
   int x = saved.Int(kKeyX, current.left);
   int y = saved.Int(kKeyY, current.top);
-  int cx = saved.Int(kKeyCX, Width(current));
-  int cy = saved.Int(kKeyCY, Height(current));
-  for (const char* key : {kKeyStyle, kKeyX, kKeyY, kKeyCX, kKeyCY}) loaded_.Remember(saved, key);
+  int cx = SavedSizeOr(saved.Int(kKeyCX, Width(current)), Width(current));
+  int cy = SavedSizeOr(saved.Int(kKeyCY, Height(current)), Height(current));
   ::SetPropA(hwnd, kPropLoadedSettings, &loaded_);
   RECT workArea{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-  RECT placed = ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea);
+  RECT placed = OntoScreen(ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea));
   // The new frame and the saved place in one move: a page opens many notes,
   // and every move of a note lays out its caption again. Without
   // SWP_NOACTIVATE each note would be activated as it opens, only to be
@@ -272,11 +299,33 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
   if (newStyle & WS_POPUP) flags |= SWP_NOSIZE;  // the main bar keeps its size
   ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
   lastPosition_ = WindowPosition(hwnd);
+  RememberPlacement(hwnd, saved, file);
 
   ::SendMessageA(hwnd, kMsgSettingsChanged, 0, 0);
   CreateMiniNotesFromSettings(hwnd, file);
   ::PostMessageA(hwnd, kMsgShowButtons, 0, 0);
   return 0;
+}
+
+// The save writes what changed since the window opened. A value that the
+// window could not take as it was (a rectangle off the screen, a style with
+// bits of no meaning) counts as loaded in the form the window took, so an
+// untouched window leaves its file as it is. Keys missing from a readable
+// file are written: they record where a new window was put.
+void TopLevelWindow::RememberPlacement(HWND hwnd, const IniSectionValues& saved, const std::string& file) {
+  bool unreadable = saved.Empty() && IsUnreadableSettingsFile(file);
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  const std::pair<const char*, int> placed[] = {
+      {kKeyStyle, static_cast<int>(::GetWindowLongA(hwnd, GWL_STYLE) & kNoteStyleMask)},
+      {kKeyX, r.left},
+      {kKeyY, r.top},
+      {kKeyCX, Width(r)},
+      {kKeyCY, Height(r)},
+  };
+  for (const auto& value : placed) {
+    if (unreadable || saved.Has(value.first)) loaded_.Set(value.first, value.second);
+  }
 }
 
 void TopLevelWindow::OnDestroy(HWND hwnd) {
@@ -373,8 +422,10 @@ void TopLevelWindow::OnStyleChanging(HWND hwnd, const STYLESTRUCT& change) {
 
 void TopLevelWindow::OnSettingsChanged(HWND hwnd) {
   IniSectionValues saved(SettingsFileOfWindow(hwnd), kSectionWindow);
-  SetColorProp(hwnd, kPropColorBG, saved.Color(kKeyColorBG, GetColorProp(hwnd, kPropColorBG)));
-  SetColorProp(hwnd, kPropColorText, saved.Color(kKeyColorText, GetColorProp(hwnd, kPropColorText)));
+  for (const auto& color : {std::make_pair(kKeyColorBG, kPropColorBG), std::make_pair(kKeyColorText, kPropColorText)}) {
+    COLORREF current = GetColorProp(hwnd, color.second);
+    SetColorProp(hwnd, color.second, StoredColorOr(saved.Color(color.first, current), current));
+  }
   if (SetLayeredWindowAttributesFn layered = LayeredFunction()) {
     int alpha = ClampAlpha(saved.Int(kKeyAlpha, 0));
     LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "frame/WindowObject.h"
 #include "store/Settings.h"
 
@@ -34,6 +36,7 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
 
  private:
   LRESULT OnCreate(HWND hwnd);
+  void RememberPlacement(HWND hwnd, const IniSectionValues& saved, const std::string& file);
   void OnDestroy(HWND hwnd);
   void OnShowWindow(HWND hwnd, bool show);
   void OnActivate(HWND hwnd, WORD state);

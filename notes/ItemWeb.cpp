@@ -5,6 +5,7 @@
 #include "frame/Colors.h"
 #include "frame/Messages.h"
 #include "notes/FavoritesMenu.h"
+#include "notes/UrlPage.h"
 #include "notes/WebHost.h"
 #include "resources/resource.h"
 #include "store/Settings.h"
@@ -31,6 +32,8 @@ bool WriteShortcutUrl(const std::string& path, const std::string& url) {
   return written;
 }
 
+ItemWeb::ItemWeb() : pages_{{IDD_PAGE_URL, &UrlPageProc, ::GetModuleHandleA(nullptr)}} {}
+
 LRESULT ItemWeb::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -52,6 +55,16 @@ LRESULT ItemWeb::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case kMsgBrowserLoad:
       OnLoad(hwnd);
       return 0;
+    case kMsgExtraPages:
+      if (!lParam) return 0;
+      *reinterpret_cast<const ExtraPage**>(lParam) = pages_;
+      return 1;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kCmdEnterUrl) {
+        OpenPropertySheet(hwnd, IDD_PAGE_URL);
+        return 0;
+      }
+      break;
   }
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
@@ -87,6 +100,7 @@ void ItemWeb::OnContextMenu(HWND hwnd, LPARAM point) {
   FavoritesMenu favorites;
   UniqueMenu menu(::CreatePopupMenu());
   if (!menu) return;
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdEnterUrl, "&URLを入力");
   HMENU favoritesMenu = ::CreatePopupMenu();
   if (favoritesMenu) {
     favorites.Build(favoritesMenu, FavoritesFolder());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/NoteFrame.h"
+#include "frame/PropertySheet.h"
 
 namespace memo {
 
@@ -17,8 +18,12 @@ std::string ReadShortcutUrl(const std::string& path);
 // Writes the URL and makes the system write the file out at once.
 bool WriteShortcutUrl(const std::string& path, const std::string& url);
 
+// Command of the context menu: the property sheet opened on the URL page.
+constexpr int kCmdEnterUrl = 1000;
+
 class ItemWeb : public NoteFrame {
  public:
+  ItemWeb();
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -28,6 +33,8 @@ class ItemWeb : public NoteFrame {
   void Navigate(const std::string& url);
 
   HWND host_ = nullptr;
+  // The note's own page of the property sheet, kept for the note's life.
+  ExtraPage pages_[1];
 };
 
 }  // namespace memo

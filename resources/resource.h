@@ -34,3 +34,8 @@
 #define IDC_COLOR_WHICH 1002
 #define IDC_COLOR_SWATCH 1003
 #define IDC_COLOR_ALPHA 1007
+// Browser note's URL page.
+#define IDD_PAGE_URL 101
+#define IDC_URL_TEXT 1000
+#define IDC_URL_BROWSE 1006
+#define IDC_URL_CURRENT 1022

@@ -215,7 +215,11 @@ COLORREF IniSectionValues::Color(const char* key, COLORREF def) const {
 
 void IniIntBaseline::Remember(const IniSectionValues& values, const char* key) {
   if (key == nullptr || !values.Has(key)) return;
-  int value = values.Int(key, 0);
+  Set(key, values.Int(key, 0));
+}
+
+void IniIntBaseline::Set(const char* key, int value) {
+  if (key == nullptr) return;
   for (auto& loaded : loaded_) {
     if (EqualsNoCase(loaded.first, key)) {
       loaded.second = value;

@@ -86,6 +86,7 @@ class IniSectionValues {
   COLORREF Color(const char* key, COLORREF def) const;
   // Whether the key is there with a value that is not empty.
   bool Has(const char* key) const;
+  bool Empty() const { return values_.empty(); }
 
  private:
   const std::string* Find(const char* key) const;
@@ -100,6 +101,10 @@ class IniSectionValues {
 class IniIntBaseline {
  public:
   void Remember(const IniSectionValues& values, const char* key);
+  // Takes value as the one loaded for key: a window placed elsewhere than
+  // its file says (a rectangle brought onto the screen) writes only when it
+  // changes from there.
+  void Set(const char* key, int value);
   // True when the file holds the value, or was left alone because the
   // window did not change it.
   bool Write(const std::string& file, const char* section, const char* key, int value);

@@ -333,5 +333,105 @@ TEST_F(NoteOpsTest, SettingsChangedOutsideWhileANoteIsOpenSurviveItsSave) {
   EXPECT_EQ(app_.Quit(), 0u);
 }
 
+bool Inside(const RECT& r, const RECT& area) {
+  return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+}
+
+TEST_F(NoteOpsTest, NotesOffEveryScreenComeBackWhenTheyOpenAndAfterADisplayChange) {
+  // Saved on a second screen that is no longer there.
+  const std::string ini = Page("far.txt.ini");
+  ASSERT_TRUE(WriteBytes(Page("far.txt"), "far"));
+  IniSet(ini, "Window", "Style", "1");  // stays up
+  IniSet(ini, "Window", "X", "5000");
+  IniSet(ini, "Window", "Y", "5000");
+  IniSet(ini, "Window", "CX", "300");
+  IniSet(ini, "Window", "CY", "200");
+  ASSERT_TRUE(Start("p"));
+  HWND note = WaitNote("Memopane-Text", "far.txt");
+  ASSERT_TRUE(note);
+  const RECT work = WorkArea();
+  RECT r = WindowRect(note);
+  EXPECT_TRUE(Inside(r, work)) << r.left << "," << r.top;
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
+
+  // The screen it was on goes away while it is open.
+  ::SetWindowPos(note, nullptr, 6000, -4000, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+  ASSERT_TRUE(WaitUntil([&] { return WindowRect(note).left == 6000; }));
+  ::SendMessageA(note, WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+  r = WindowRect(note);
+  EXPECT_TRUE(Inside(r, work)) << r.left << "," << r.top;
+  EXPECT_EQ(r.right - r.left, 300);
+  // Where the user saw it is where it comes back.
+  EXPECT_EQ(app_.Quit(), 0u);
+  ASSERT_TRUE(Start("p"));
+  note = WaitNote("Memopane-Text", "far.txt");
+  ASSERT_TRUE(note);
+  RECT again = WindowRect(note);
+  EXPECT_EQ(again.left, r.left);
+  EXPECT_EQ(again.top, r.top);
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(NoteOpsTest, DamagedSettingsFilesGiveDefaultsAndStayAsTheyAreUntilChanged) {
+  // Bytes that are no settings at all.
+  std::string garbage = "\x01\x02";
+  unsigned seed = 12345;
+  for (int i = 0; i < 4096; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    garbage.push_back(static_cast<char>(seed >> 16));
+  }
+  ASSERT_TRUE(WriteBytes(Page("garbage.txt"), "g"));
+  ASSERT_TRUE(WriteBytes(Page("garbage.txt.ini"), garbage));
+  // Values no window could take.
+  const std::string absurd =
+      "[Window]\r\nStyle=1\r\nX=2147483647\r\nY=-2147483648\r\nCX=999999999\r\nCY=0\r\n"
+      "ColorBG=-1\r\nColorText=-FFFFF\r\n";
+  ASSERT_TRUE(WriteBytes(Page("absurd.txt"), "a"));
+  ASSERT_TRUE(WriteBytes(Page("absurd.txt.ini"), absurd));
+  // A sound note beside them keeps its own.
+  ASSERT_TRUE(WriteBytes(Page("good.txt"), "ok"));
+  IniSet(Page("good.txt.ini"), "Window", "Style", "1");
+  IniSet(Page("good.txt.ini"), "Window", "X", "100");
+  IniSet(Page("good.txt.ini"), "Window", "Y", "150");
+  IniSet(Page("good.txt.ini"), "Window", "ColorBG", "123456");
+  const RECT work = WorkArea();
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(Start("p"));
+    ASSERT_TRUE(WaitNotes({"absurd.txt", "garbage.txt", "good.txt"}));
+    HWND absurdNote = app_.FindWindowOf("Memopane-Text", "absurd.txt");
+    RECT r = WindowRect(absurdNote);
+    EXPECT_TRUE(Inside(r, work)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_GT(r.bottom - r.top, 20) << "a height of 0 gives the default";
+    EXPECT_EQ(r.right - r.left, work.right - work.left);
+    EXPECT_EQ(ColorProp(absurdNote, "ColorBG"), 0x77FFFFu);
+    EXPECT_EQ(ColorProp(absurdNote, "ColorText"), 0u);
+    HWND garbageNote = app_.FindWindowOf("Memopane-Text", "garbage.txt");
+    EXPECT_EQ(ColorProp(garbageNote, "ColorBG"), 0x77FFFFu);
+    EXPECT_TRUE(Inside(WindowRect(garbageNote), work));
+    HWND good = app_.FindWindowOf("Memopane-Text", "good.txt");
+    EXPECT_EQ(WindowRect(good).left, 100);
+    EXPECT_EQ(WindowRect(good).top, 150);
+    EXPECT_EQ(ColorProp(good, "ColorBG"), 0x123456u);
+    EXPECT_TRUE(app_.NoDialogFor(300));
+    EXPECT_EQ(app_.Quit(), 0u);
+    EXPECT_EQ(ReadBytes(Page("garbage.txt.ini")).value_or(""), garbage);
+    EXPECT_EQ(ReadBytes(Page("absurd.txt.ini")).value_or(""), absurd);
+  }
+
+  // Once the user moves the note, its place is saved.
+  ASSERT_TRUE(Start("p"));
+  ASSERT_TRUE(WaitNotes({"absurd.txt", "garbage.txt", "good.txt"}));
+  HWND absurdNote = app_.FindWindowOf("Memopane-Text", "absurd.txt");
+  ::SetWindowPos(absurdNote, nullptr, 40, 60, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+  ASSERT_TRUE(WaitUntil([&] { return WindowRect(absurdNote).left == 40; }));
+  EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_EQ(IniGet(Page("absurd.txt.ini"), "Window", "X"), "40");
+  EXPECT_EQ(IniGet(Page("absurd.txt.ini"), "Window", "Y"), "60");
+  EXPECT_EQ(IniGet(Page("absurd.txt.ini"), "Window", "ColorBG"), "-1") << "what the user did not change stays";
+}
+
 }  // namespace
 }  // namespace memo::test

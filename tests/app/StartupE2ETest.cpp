@@ -61,13 +61,42 @@ TEST_F(StartupTest, UnusableValuesFallBackToTheDefaultRoot) {
   TempFolder temp;
   const std::string file = temp / "not-a-folder.txt";
   ASSERT_TRUE(WriteBytes(file, "x"));
-  for (const std::string& value : {file, temp / "gone", std::string("")}) {
+  for (const std::string& value : {file, std::string("")}) {
     SCOPED_TRACE(value);
     RegSet(kAppKey, kRootValue, value);
     StartExpectingFirstRun();
     ExpectDefaultRootInUse();
     DeleteTree(DefaultRoot());
   }
+}
+
+TEST_F(StartupTest, AMissingRootIsUsedNextTimeAndTheDefaultOnlyForThisRun) {
+  // An unplugged drive or a share not connected yet.
+  TempFolder temp;
+  const std::string gone = temp / "gone";
+  RegSet(kAppKey, kRootValue, gone);
+  ASSERT_TRUE(app_.Start());
+  auto box = app_.WaitDialog();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->title, "Memopane");
+  EXPECT_EQ(box->text.rfind("付箋のフォルダが見つかりません。今回は既定のフォルダを使用します。", 0), 0u) << box->text;
+  EXPECT_NE(box->text.find("gone"), std::string::npos) << "the folder is named";
+  EXPECT_TRUE(box->errorIcon);
+  ASSERT_TRUE(app_.Answer(*box, IDOK));
+  ASSERT_TRUE(app_.WaitMainBarVisible()) << "main bar not shown";
+  EXPECT_FALSE(app_.FindWindowOf("#32770")) << "no welcome: the user is no new one";
+  EXPECT_TRUE(FolderExists(Join(DefaultRoot(), "common")));
+  EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_EQ(RegGet(kAppKey, kRootValue).value_or("<missing>"), gone);
+
+  // Back again: used as before, with no word.
+  ASSERT_TRUE(MakeFolder(gone));
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  EXPECT_TRUE(app_.NoDialogFor(300));
+  EXPECT_TRUE(FolderExists(Join(gone, "common")));
+  EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_EQ(RegGet(kAppKey, kRootValue).value_or("<missing>"), gone);
 }
 
 TEST_F(StartupTest, ExistingRootIsUsedAndCommonCreated) {

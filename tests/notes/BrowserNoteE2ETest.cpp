@@ -1,8 +1,10 @@
 // Browser notes in the real program: a new note and its shortcut file, the
-// browser host it shows once its URL is loaded, and the context menu with
-// the user's favourites. What the control is asked to open is checked in
+// browser host it shows once its URL is loaded, the context menu with the
+// user's favourites, and the URL page of its property sheet. What the control is asked to open is checked in
 // the test process, where its events can be heard.
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -139,6 +141,123 @@ TEST(BrowserNoteTest, TheContextMenuOffersTheFavouritesAndTheNoteCommands) {
   HWND copy = session.WaitNote("web1.url", kBrowserClass);
   ASSERT_TRUE(copy);
   EXPECT_EQ(IniGet(session.NotePath("web1.url"), "InternetShortcut", "URL"), "about:blank");
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+// The URL page of a browser note: opened by its own command on its own tab,
+// filled from the shortcut file, taking the address shown now, and on OK
+// storing the text as it is and loading it.
+TEST(BrowserNoteTest, TheUrlPageStoresTheUrlLiterallyAndLoadsIt) {
+  constexpr int kUrlCombo = 1000, kBrowse = 1006, kCurrentUrl = 1022, kGeneralName = 1000;
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("web.url"), Shortcut("http://example.com/start")));
+  IniSet(session.NotePath("web.url") + ".ini", "Window", "Style", "1");  // stays up
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("web.url", kBrowserClass);
+  ASSERT_TRUE(note);
+  HWND host = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(host) != FALSE; }));
+
+  auto openOnUrlPage = [&](const char* caption) -> HWND {
+    ::PostMessageA(note, WM_COMMAND, 1000, 0);  // "&URLを入力"
+    HWND sheet = session.app().WaitWindow("#32770", caption);
+    if (!sheet || !WaitUntil([&] { return ::IsWindowVisible(sheet) != FALSE; })) return nullptr;
+    return sheet;
+  };
+  auto currentPage = [](HWND sheet) {
+    return reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  };
+  auto pressOk = [&](HWND sheet) {
+    session.app().Answer(ReadDialog(sheet), IDOK);
+    return WaitUntil([&] { return !::IsWindow(sheet); });
+  };
+
+  HWND sheet = openOnUrlPage("\"web.url\"のプロパティ");
+  ASSERT_TRUE(sheet);
+  HWND page = currentPage(sheet);
+  EXPECT_EQ(::SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0), 3)
+      << "after General, Layout and Colour";
+  HWND combo = ::GetDlgItem(page, kUrlCombo);
+  ASSERT_TRUE(combo);
+  EXPECT_EQ(WindowText(combo), "http://example.com/start");
+  // The list in its sorted order, read through the field: the list texts
+  // of a page's combo box do not cross processes whole under Wine.
+  std::vector<std::string> listed;
+  for (int i = 0; i < ::SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+    ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    listed.push_back(WindowText(combo));
+  }
+  EXPECT_EQ(listed, (std::vector<std::string>{"about:blank", "about:home"}));
+  // The host's text is the address of its last completed navigation.
+  ASSERT_TRUE(SetText(host, "http://example.com/followed"));
+  HWND current = ::GetDlgItem(page, kCurrentUrl);
+  EXPECT_EQ(WindowText(current), "現在のURL");
+  ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(kCurrentUrl, BN_CLICKED), reinterpret_cast<LPARAM>(current));
+  EXPECT_EQ(WindowText(combo), "http://example.com/followed");
+  HoldForALook();
+
+  // "about:home" is kept as written; the load shows the host again.
+  ASSERT_TRUE(SetText(combo, "about:home"));
+  ::ShowWindow(host, SW_HIDE);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(host); }));
+  ASSERT_TRUE(pressOk(sheet));
+  EXPECT_NE(ReadBytes(session.NotePath("web.url")).value_or("").find("URL=about:home\r\n"), std::string::npos);
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(host) != FALSE; })) << "no load after OK";
+
+  // Picked from the list, renamed on the General page of the same sheet:
+  // the URL goes into the renamed file, none is left under the old name.
+  sheet = openOnUrlPage("\"web.url\"のプロパティ");
+  ASSERT_TRUE(sheet);
+  combo = ::GetDlgItem(currentPage(sheet), kUrlCombo);
+  EXPECT_EQ(WindowText(combo), "about:home");
+  // "..." starts the file dialog on the file that the field names, and
+  // puts the chosen path in the field.
+  TempFolder files("memo-url-file");
+  const std::string picked = files / "page.html";
+  ASSERT_TRUE(WriteBytes(picked, "<p>"));
+  ASSERT_TRUE(SetText(combo, picked));
+  HWND urlPage = currentPage(sheet);
+  ::PostMessageA(urlPage, WM_COMMAND, MAKEWPARAM(kBrowse, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(urlPage, kBrowse)));
+  HWND chooser = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND dialog : session.app().Windows("#32770", nullptr, true)) {
+      if (dialog != sheet) chooser = dialog;
+    }
+    return chooser != nullptr;
+  })) << "no file dialog";
+  ASSERT_TRUE(SetText(combo, "typed meanwhile"));
+  session.app().Answer(ReadDialog(chooser), IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(combo) == picked; })) << WindowText(combo);
+  ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  EXPECT_EQ(WindowText(combo), "about:blank");
+  ::SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+  ASSERT_TRUE(SetText(::GetDlgItem(currentPage(sheet), kGeneralName), "site"));
+  ::ShowWindow(host, SW_HIDE);
+  ASSERT_TRUE(pressOk(sheet));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "site.url"; })) << WindowText(note);
+  EXPECT_EQ(IniGet(session.NotePath("site.url"), "InternetShortcut", "URL"), "about:blank");
+  EXPECT_FALSE(FileExists(session.NotePath("web.url")));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(host) != FALSE; })) << "no load after OK";
+  EXPECT_TRUE(session.app().NoDialogFor(300));
+
+  // A file that cannot be written (another program holds it) says so,
+  // rather than seem to take the URL.
+  sheet = openOnUrlPage("\"site.url\"のプロパティ");
+  ASSERT_TRUE(sheet);
+  ASSERT_TRUE(SetText(::GetDlgItem(currentPage(sheet), kUrlCombo), "http://example.com/lost"));
+  HANDLE held = ::CreateFileA(session.NotePath("site.url").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  session.app().Answer(ReadDialog(sheet), IDOK);
+  auto box = session.app().WaitDialog(kDefaultWaitMs, "Memopane");
+  ::CloseHandle(held);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text.rfind("URLを保存できませんでした", 0), 0u) << box->text;
+  EXPECT_TRUE(box->errorIcon);
+  session.app().Answer(*box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(sheet); }));
+  EXPECT_EQ(IniGet(session.NotePath("site.url"), "InternetShortcut", "URL"), "about:blank");
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
