@@ -10,6 +10,7 @@
 #include "frame/Geometry.h"
 #include "frame/Layered.h"
 #include "frame/Messages.h"
+#include "frame/Monitors.h"
 #include "frame/PropertySheet.h"
 #include "frame/ThreadWindows.h"
 #include "store/Settings.h"
@@ -205,6 +206,9 @@ LRESULT MiniNote::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
       }
       break;
+    case WM_DISPLAYCHANGE:
+      KeepWindowOnScreen(hwnd);
+      break;
     case WM_CTLCOLOREDIT: {
       HDC dc = reinterpret_cast<HDC>(wParam);
       ::SetTextColor(dc, GetColorProp(hwnd, kPropColorText));
@@ -260,9 +264,11 @@ LRESULT MiniNote::OnCreate(HWND hwnd) {
   ::GetWindowRect(hwnd, &current);
   RECT workArea{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-  RECT placed = ClampWindowRect(SavedWindowRect(saved.Int(kKeyX, current.left), saved.Int(kKeyY, current.top),
-                                                saved.Int(kKeyCX, Width(current)), saved.Int(kKeyCY, Height(current))),
-                                workArea);
+  // A label saved on a screen that is gone comes back onto one that is there.
+  RECT placed = OntoScreen(ClampWindowRect(
+      SavedWindowRect(saved.Int(kKeyX, current.left), saved.Int(kKeyY, current.top), saved.Int(kKeyCX, Width(current)),
+                      saved.Int(kKeyCY, Height(current))),
+      workArea));
   ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed),
                  SWP_NOACTIVATE | SWP_NOZORDER);
 

@@ -1,7 +1,8 @@
 // The program killed at random moments (a power cut, a crash, the task
-// manager) while the user types and the notes save: every note file must
-// afterwards hold a text the note really had, never an empty or cut one, and
-// every settings file must still read.
+// manager) while the user types into text notes and mini notes and they
+// save: every note file, and every mini note's text in its owner's settings
+// file, must afterwards hold a text the note really had, never an empty or
+// cut one, and every settings file must still read.
 //
 // The notes are a few hundred KiB each so that a save takes long enough for
 // a kill to land inside the write. The rounds and the seed come from the
@@ -11,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -99,15 +102,15 @@ int TempFilesIn(const std::string& folder) {
 
 // Spins (no sleep: a write lasts microseconds) until a note file differs
 // from before or a temporary file appears, for at most two seconds.
-void WaitUntilSaveStarts(NoteSession& session, const std::vector<std::string>& names,
+void WaitUntilSaveStarts(const std::string& folder, const std::vector<std::string>& files,
                          const std::vector<FileState>& before) {
   DWORD start = ::GetTickCount();
-  int tempsBefore = TempFilesIn(session.PageFolder());
+  int tempsBefore = TempFilesIn(folder);
   for (unsigned spin = 0; ::GetTickCount() - start < 2000; ++spin) {
-    for (size_t i = 0; i < names.size(); ++i) {
-      if (!(StateOf(session.NotePath(names[i])) == before[i])) return;
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (!(StateOf(files[i]) == before[i])) return;
     }
-    if (spin % 8 == 0 && TempFilesIn(session.PageFolder()) != tempsBefore) return;
+    if (spin % 8 == 0 && TempFilesIn(folder) != tempsBefore) return;
   }
 }
 
@@ -147,7 +150,44 @@ bool SettingsFileReads(const std::string& path) {
   return section;
 }
 
-TEST(KilledTest, EveryNoteFileHoldsASavedTextAfterKillsDuringTypingAndSaves) {
+// The text of a mini note as its owner's settings file holds it: "%02X"
+// pairs ended by "."; nullopt when the key is missing or not such pairs.
+std::optional<std::string> MiniText(const std::string& ini) {
+  std::vector<char> buffer(1 << 20);
+  ::GetPrivateProfileStringA("Mini1", "Text", "", buffer.data(), static_cast<DWORD>(buffer.size()), ini.c_str());
+  std::string hex = buffer.data();
+  if (hex.empty() || hex.back() != '.' || hex.size() % 2 != 1) return std::nullopt;
+  std::string text;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    text.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return text;
+}
+
+std::string Hex(const std::string& text) {
+  std::string hex;
+  char pair[3];
+  for (unsigned char c : text) {
+    std::snprintf(pair, sizeof(pair), "%02X", c);
+    hex += pair;
+  }
+  return hex + ".";
+}
+
+// Something the user types into: a text note (its file) or the mini note
+// of that text note (the Text key in the note's settings file).
+struct Holder {
+  std::string label;
+  std::string file;  // watched for the first sign of a save
+  bool mini = false;
+  std::string onDisk;
+  HWND body = nullptr;
+  std::vector<std::string> typed;
+
+  std::optional<std::string> Read() const { return mini ? MiniText(file) : ReadBytes(file); }
+};
+
+TEST(KilledTest, EveryNoteHoldsASavedTextAfterKillsDuringTypingAndSaves) {
   const unsigned rounds = EnvNumber("MEMOPANE_KILL_ROUNDS", 24);
   const unsigned seed = EnvNumber("MEMOPANE_KILL_SEED", 20261207);
   std::mt19937 random(seed);
@@ -156,55 +196,72 @@ TEST(KilledTest, EveryNoteFileHoldsASavedTextAfterKillsDuringTypingAndSaves) {
   UnmanagedWindowsScope unmanaged;
   NoteSession session;
   std::vector<std::string> names;
-  std::vector<std::string> onDisk;
+  std::vector<Holder> holders;
   for (int i = 0; i < kNotes; ++i) {
     names.push_back("note" + std::to_string(i) + ".txt");
-    onDisk.push_back(BaseText(i));
-    ASSERT_TRUE(WriteBytes(session.NotePath(names[i]), onDisk[i]));
+    std::string path = session.NotePath(names[i]);
+    ASSERT_TRUE(WriteBytes(path, BaseText(i)));
     // Kept up while no window of the program is in front.
-    IniSet(session.NotePath(names[i]) + ".ini", "Window", "Style", "1");
+    IniSet(path + ".ini", "Window", "Style", "1");
+    std::string label = "label of note " + std::to_string(i) + "\r\n";
+    IniSet(path + ".ini", "Mini1", "X", std::to_string(700 + 10 * i).c_str());
+    IniSet(path + ".ini", "Mini1", "Y", std::to_string(500 + 30 * i).c_str());
+    IniSet(path + ".ini", "Mini1", "Text", Hex(label).c_str());
+    holders.push_back({names[i], path, false, BaseText(i)});
+    holders.push_back({names[i] + " Mini1", path + ".ini", true, label});
   }
 
   unsigned killedInSaves = 0;
   for (unsigned round = 0; round < rounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     ASSERT_TRUE(session.Start());
-    std::vector<HWND> bodies;
-    for (const std::string& name : names) {
-      HWND note = session.WaitNote(name, kTextClass, 30000);
-      ASSERT_NE(note, nullptr) << name;
-      HWND body = NoteSession::Body(note);
+    for (size_t h = 0; h < holders.size(); h += 2) {
+      HWND note = session.WaitNote(holders[h].label, kTextClass, 30000);
+      ASSERT_NE(note, nullptr) << holders[h].label;
+      holders[h].body = NoteSession::Body(note);
       // The whole file is shown before anything is typed.
-      ASSERT_TRUE(WaitUntil([&] { return TextLength(body) > 0; }, 30000));
-      bodies.push_back(body);
+      ASSERT_TRUE(WaitUntil([&] { return TextLength(holders[h].body) > 0; }, 30000));
+      HWND mini = nullptr;
+      ASSERT_TRUE(WaitUntil([&] {
+        for (HWND w : session.app().Windows("Memopane-Mini", "Mini1")) {
+          if (::GetWindow(w, GW_OWNER) == note) mini = w;
+        }
+        return mini != nullptr;
+      }));
+      holders[h + 1].body = NoteSession::Body(mini);
+      ASSERT_TRUE(WaitUntil([&] { return TextLength(holders[h + 1].body) > 0; }));
     }
 
     // Typing and saving, then the kill: while typing, a moment after the
-    // saves were asked for, or at the first sign of a save on disk (a note
-    // file changed or a temporary file made), which is the moment a save
-    // that writes over the note file would leave it cut.
-    std::vector<std::vector<std::string>> typed(kNotes);
+    // saves were asked for, or at the first sign of a save on disk (a file
+    // changed or a temporary file made), which is the moment a save that
+    // writes over its file would leave it cut.
+    for (Holder& holder : holders) holder.typed.clear();
     const int bursts = 1 + static_cast<int>(random() % 3);
     // Half of the kills at a save's first sign: that is where a cut file
     // would come from.
     const unsigned draw = random() % 6;
     const Kill kill = draw == 0 ? Kill::kWhileTyping : draw < 3 ? Kill::kAfterAWhile : Kill::kAtFirstWrite;
     for (int burst = 0; burst < bursts; ++burst) {
-      for (int i = 0; i < kNotes; ++i) {
+      for (Holder& holder : holders) {
         std::string piece = "[" + std::to_string(round) + "." + std::to_string(burst) + "]\r\n";
-        auto end = static_cast<WPARAM>(TextLength(bodies[i]));
-        ::SendMessageA(bodies[i], EM_SETSEL, end, end);
-        InsertText(bodies[i], piece);
-        typed[i].push_back(piece);
+        auto end = static_cast<WPARAM>(TextLength(holder.body));
+        ::SendMessageA(holder.body, EM_SETSEL, end, end);
+        InsertText(holder.body, piece);
+        holder.typed.push_back(piece);
       }
       bool last = burst == bursts - 1;
       if (last && kill == Kill::kWhileTyping) break;
+      std::vector<std::string> watched;
       std::vector<FileState> before;
-      for (const std::string& name : names) before.push_back(StateOf(session.NotePath(name)));
-      // The save the note's own timer makes ten seconds after typing.
-      for (HWND body : bodies) ::PostMessageA(::GetParent(body), WM_TIMER, kTimerSave, 0);
+      for (const Holder& holder : holders) {
+        watched.push_back(holder.file);
+        before.push_back(StateOf(holder.file));
+      }
+      // The saves that the notes' own timers make ten seconds after typing.
+      for (const Holder& holder : holders) ::PostMessageA(::GetParent(holder.body), WM_TIMER, kTimerSave, 0);
       if (last && kill == Kill::kAtFirstWrite) {
-        WaitUntilSaveStarts(session, names, before);
+        WaitUntilSaveStarts(session.PageFolder(), watched, before);
         ++killedInSaves;
       } else if (last) {
         ::Sleep(random() % 60);
@@ -214,16 +271,14 @@ TEST(KilledTest, EveryNoteFileHoldsASavedTextAfterKillsDuringTypingAndSaves) {
     }
     session.app().Kill();
 
-    for (int i = 0; i < kNotes; ++i) {
-      std::optional<std::string> text = ReadBytes(session.NotePath(names[i]));
-      ASSERT_TRUE(text) << names[i] << " is gone; the page holds " << Listing(session.PageFolder());
-      ASSERT_TRUE(IsSavedState(*text, onDisk[i], typed[i]))
-          << names[i] << " holds " << text->size() << " bytes, a text it never had (" << onDisk[i].size()
+    for (Holder& holder : holders) {
+      ASSERT_TRUE(SettingsFileReads(holder.mini ? holder.file : holder.file + ".ini")) << holder.label;
+      std::optional<std::string> text = holder.Read();
+      ASSERT_TRUE(text) << holder.label << " is gone; the page holds " << Listing(session.PageFolder());
+      ASSERT_TRUE(IsSavedState(*text, holder.onDisk, holder.typed))
+          << holder.label << " holds " << text->size() << " bytes, a text it never had (" << holder.onDisk.size()
           << " before this round)";
-      onDisk[i] = *text;
-    }
-    for (const std::string& name : names) {
-      EXPECT_TRUE(SettingsFileReads(session.NotePath(name) + ".ini")) << name;
+      holder.onDisk = *text;
     }
     EXPECT_TRUE(SettingsFileReads(Join(session.root(), "root.ini")));
   }
