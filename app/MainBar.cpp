@@ -5,8 +5,9 @@
 #include <shellapi.h>
 
 #include "app/MainMenu.h"
-#include "app/SettingsPage.h"
 #include "app/Registry.h"
+#include "app/SettingsPage.h"
+#include "app/Splash.h"
 #include "app/Startup.h"
 #include "frame/CaptionButton.h"
 #include "frame/ClassNames.h"
@@ -337,9 +338,9 @@ bool MainBar::OnCommand(HWND hwnd, int id, int code, HWND control, LRESULT* resu
       OpenPageList(hwnd);
       return true;
     case kCmdSplash:
-      // Until the splash window exists, the bar appears as the splash
-      // would leave it: shown, without taking the focus.
-      if (!::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+      // The splash shows the bar as it closes. Without one (no picture, no
+      // memory) the bar must still appear, as the splash would leave it.
+      if (!ShowSplash() && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
       return true;
   }
   return false;

@@ -42,3 +42,6 @@
 #define IDC_SETTINGS_AUTORUN 1006
 #define IDC_SETTINGS_MINANIM 1015
 #define IDC_SETTINGS_SPLASH 1021
+
+// The splash picture: 320 x 240, 256 colours.
+#define IDB_SPLASH 105
