@@ -21,7 +21,7 @@ namespace {
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kAppKey[] = "Software\\Quendra\\Memopane";
 constexpr int kSettingsPage = 3;  // after General, Layout and Colour
-constexpr int kRootEdit = 1003, kAutoRunBox = 1006, kMinAnimBox = 1015, kSplashBox = 1021;
+constexpr int kRootEdit = 1003, kBrowseButton = 1004, kAutoRunBox = 1006, kMinAnimBox = 1015, kSplashBox = 1021;
 
 class SettingsPageTest : public AppTest {
  protected:
@@ -139,6 +139,41 @@ TEST_F(SettingsPageTest, OnlyARunValueOfThisVeryProgramShowsAsStartingAtLogon) {
   ASSERT_TRUE(Close(sheet, IDOK));
   EXPECT_EQ(RegGet(kRunKey, "Memopane").value_or(""), MemopaneExe());
   EXPECT_EQ(IniGet(root_ / "root.ini", "Info", "AutoRun"), "1");
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+TEST_F(SettingsPageTest, FolderBrowserPutsTheChosenFolderInTheFieldAndCancelKeepsIt) {
+  ASSERT_TRUE(app_.StartWithRoot(root_.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  HWND sheet = nullptr;
+  HWND page = OpenSettings(bar, &sheet);
+  ASSERT_TRUE(page);
+  HWND field = ::GetDlgItem(page, kRootEdit);
+  ASSERT_TRUE(SetText(field, "typed"));
+  for (int button : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(button);
+    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(kBrowseButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(page, kBrowseButton)));
+    HWND browser = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      for (HWND hwnd : app_.Windows("#32770", nullptr, true)) {
+        if (hwnd != sheet) browser = hwnd;
+      }
+      return browser != nullptr;
+    }));
+    PumpFor(300);
+    EXPECT_NE(ReadDialog(browser).text.find("RootPath"), std::string::npos);
+    app_.Answer(ReadDialog(browser), button);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(browser); }));
+    if (button == IDCANCEL) EXPECT_EQ(WindowText(field), "typed");
+  }
+  // Whichever folder the browser had selected, its path is in the field.
+  std::string chosen = WindowText(field);
+  EXPECT_NE(chosen, "typed");
+  EXPECT_TRUE(FolderExists(chosen)) << chosen;
+  ASSERT_TRUE(Close(sheet, IDCANCEL));
+  EXPECT_EQ(RegGet(kAppKey, "RootPath2").value_or(""), root_.path()) << "Cancel changes nothing";
   EXPECT_EQ(app_.Quit(), 0u);
 }
 
