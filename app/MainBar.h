@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "app/SettingsPage.h"
 #include "frame/PropertySheet.h"
 #include "frame/TopLevelWindow.h"
-#include "app/SettingsPage.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
 

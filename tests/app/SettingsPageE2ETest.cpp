@@ -166,7 +166,9 @@ TEST_F(SettingsPageTest, FolderBrowserPutsTheChosenFolderInTheFieldAndCancelKeep
     EXPECT_NE(ReadDialog(browser).text.find("RootPath"), std::string::npos);
     app_.Answer(ReadDialog(browser), button);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(browser); }));
-    if (button == IDCANCEL) EXPECT_EQ(WindowText(field), "typed");
+    if (button == IDCANCEL) {
+      EXPECT_EQ(WindowText(field), "typed");
+    }
   }
   // Whichever folder the browser had selected, its path is in the field.
   std::string chosen = WindowText(field);
