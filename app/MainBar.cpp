@@ -6,6 +6,8 @@
 
 #include "app/MainMenu.h"
 #include "app/Registry.h"
+#include "app/SettingsPage.h"
+#include "app/Splash.h"
 #include "app/Startup.h"
 #include "frame/CaptionButton.h"
 #include "frame/ClassNames.h"
@@ -66,12 +68,6 @@ void FrameWith(HDC dc, RECT r, int inset, COLORREF color) {
   ::InflateRect(&r, -inset, -inset);
   UniqueBrush brush(::CreateSolidBrush(color));
   ::FrameRect(dc, &r, brush.get());
-}
-
-std::string ModulePath() {
-  char path[MAX_PATH] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
 }
 
 struct NewNoteModel {
@@ -159,8 +155,9 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       OnTray(hwnd, lParam);
       return 0;
     case kMsgExtraPages:
-      // The bar's own settings page joins its property sheet with that sheet.
-      return 0;
+      // The application settings page follows the page's own pages.
+      if (lParam) *reinterpret_cast<const ExtraPage**>(lParam) = &settingsPage_;
+      return 1;
     case kMsgShowButtons:
       ShowButtons(hwnd);
       return 0;
@@ -182,10 +179,7 @@ LRESULT MainBar::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   SetColorProp(hwnd, kPropColorText, 0);
   SetColorProp(hwnd, kPropColorBG, 0xFFFFFF);
   std::string rootIni = RootIniPath();
-  if (IniReadInt(rootIni, kSectionInfo, kKeyAutoRun, 1) != 0) {
-    std::string self = ModulePath();
-    if (!self.empty()) RegWriteString(HKEY_CURRENT_USER, kRunKey, kRunValue, self);
-  }
+  if (IniReadInt(rootIni, kSectionInfo, kKeyAutoRun, 1) != 0) SetAutoStart(true);
   CreateCaptionButton(hwnd, kCmdMenuButton, ">", "メニュー");
   CreateCaptionButton(hwnd, kCmdPageList, "V", "ページ一覧");
   LRESULT result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
@@ -345,9 +339,9 @@ bool MainBar::OnCommand(HWND hwnd, int id, int code, HWND control, LRESULT* resu
       OpenPageList(hwnd);
       return true;
     case kCmdSplash:
-      // Until the splash window exists, the bar appears as the splash
-      // would leave it: shown, without taking the focus.
-      if (!::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+      // The splash shows the bar as it closes. Without one (no picture, no
+      // memory) the bar must still appear, as the splash would leave it.
+      if (!ShowSplash() && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
       return true;
   }
   return false;

@@ -5,7 +5,10 @@
 
 #include <string>
 
+#include "app/SettingsPage.h"
+#include "frame/PropertySheet.h"
 #include "frame/TopLevelWindow.h"
+#include "resources/resource.h"
 #include "store/Handles.h"
 
 namespace memo {
@@ -40,6 +43,8 @@ class MainBar : public TopLevelWindow {
   void AddTrayIcon(HWND hwnd);
   void RemoveTrayIcon(HWND hwnd);
 
+  // The one page the bar adds to its property sheet.
+  ExtraPage settingsPage_{IDD_PAGE_SETTINGS, &SettingsPageProc, ::GetModuleHandleA(nullptr)};
   UniqueIcon trayIcon_;
   bool trayAdded_ = false;
 };

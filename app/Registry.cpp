@@ -38,4 +38,21 @@ bool RegDeleteValueOf(HKEY root, const char* subKey, const char* value) {
   return ::RegDeleteValueA(key.get(), value) == ERROR_SUCCESS;
 }
 
+std::string ProgramPath() {
+  char path[kMaxPathBytes] = {};
+  DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof(path));
+  return n > 0 && n < sizeof(path) ? std::string(path, n) : std::string();
+}
+
+bool AutoStartIsThisProgram() {
+  std::string self = ProgramPath();
+  return !self.empty() && RegReadString(HKEY_CURRENT_USER, kRunKey, kRunValue) == self;
+}
+
+bool SetAutoStart(bool on) {
+  if (!on) return RegDeleteValueOf(HKEY_CURRENT_USER, kRunKey, kRunValue);
+  std::string self = ProgramPath();
+  return !self.empty() && RegWriteString(HKEY_CURRENT_USER, kRunKey, kRunValue, self);
+}
+
 }  // namespace memo

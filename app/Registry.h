@@ -20,4 +20,13 @@ std::string RegReadString(HKEY root, const char* subKey, const char* value);
 bool RegWriteString(HKEY root, const char* subKey, const char* value, const std::string& data);
 bool RegDeleteValueOf(HKEY root, const char* subKey, const char* value);
 
+// The full path of the running program's file; "" when it does not fit.
+std::string ProgramPath();
+// Start at logon: the Run value "Memopane" holds the program's full path,
+// unquoted. Only the value of this very file counts as on: one that names
+// another copy (or this path in other letter case) is off.
+bool AutoStartIsThisProgram();
+// Writes the Run value with the program's path, or deletes it.
+bool SetAutoStart(bool on);
+
 }  // namespace memo

@@ -24,8 +24,11 @@ ClassRegistrar::ClassRegistrar(const char* className, UINT classStyle, int iconI
   wc.lpfnWndProc = windowProc;
   wc.hInstance = instance;
   wc.hIcon = iconId ? ::LoadIconA(instance, MAKEINTRESOURCEA(iconId)) : nullptr;
-  wc.hCursor = cursorId ? ::LoadCursorA(instance, MAKEINTRESOURCEA(cursorId))
-                       : ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hCursor = cursorId ? ::LoadCursorA(instance, MAKEINTRESOURCEA(cursorId)) : nullptr;
+  if (!wc.hCursor) {
+    // Not one of ours: a system cursor with that id (IDC_APPSTARTING).
+    wc.hCursor = ::LoadCursorA(nullptr, cursorId ? MAKEINTRESOURCEA(cursorId) : reinterpret_cast<LPCSTR>(IDC_ARROW));
+  }
   // Every window paints its own background in WM_ERASEBKGND.
   wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
   wc.lpszClassName = name_;

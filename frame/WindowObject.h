@@ -98,7 +98,8 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // of the name for the life of the program. Classes are never unregistered.
 class ClassRegistrar {
  public:
-  // cursorId 0 gives the arrow; otherwise a cursor resource of the program.
+  // cursorId 0 gives the arrow; otherwise a cursor resource of the program,
+  // or else the system cursor with that id (IDC_APPSTARTING and the like).
   ClassRegistrar(const char* className, UINT classStyle, int iconId, WNDPROC windowProc, int cursorId = 0);
   ~ClassRegistrar();
   ClassRegistrar(const ClassRegistrar&) = delete;

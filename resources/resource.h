@@ -39,3 +39,14 @@
 #define IDC_URL_TEXT 1000
 #define IDC_URL_BROWSE 1006
 #define IDC_URL_CURRENT 1022
+
+// Settings page of the main bar's sheet.
+#define IDD_PAGE_SETTINGS 105
+#define IDC_SETTINGS_ROOT 1003
+#define IDC_SETTINGS_BROWSE 1004
+#define IDC_SETTINGS_AUTORUN 1006
+#define IDC_SETTINGS_MINANIM 1015
+#define IDC_SETTINGS_SPLASH 1021
+
+// The splash picture: 320 x 240, 256 colours.
+#define IDB_SPLASH 105
