@@ -4,9 +4,14 @@
 #include <prsht.h>
 #include <shlobj.h>
 
+#include <string>
+#include <vector>
+
 #include "app/Registry.h"
 #include "app/Startup.h"
+#include "frame/MiniNotes.h"
 #include "frame/SheetPages.h"
+#include "frame/ThreadWindows.h"
 #include "resources/resource.h"
 #include "store/FileSystem.h"
 #include "store/Handles.h"
@@ -91,8 +96,16 @@ void ChangeRoot(HWND page, HWND bar, const std::string& typed) {
   if (::IsWindow(bar)) ::SetWindowTextA(bar, "");
   std::string common = PathJoin(newRoot, kCommonFolderName);
   if (!CheckRoot(newRoot) || common.empty() || !CheckRoot(common)) return;
+  // The bar's mini notes belong to the old root.ini: they save there while
+  // it is still the root, and the new root's own ones take their place.
+  // Left open, they would later save into the new root.ini over its own.
+  std::vector<HWND> minis = ::IsWindow(bar) ? MiniNotesOf(bar) : std::vector<HWND>();
+  for (HWND mini : minis) ::DestroyWindow(mini);
   RegWriteString(HKEY_CURRENT_USER, kAppKey, kRootValue, newRoot);
   ::SetEnvironmentVariableA(kRootEnvVar, newRoot.c_str());
+  if (!::IsWindow(bar)) return;
+  CreateMiniNotesFromSettings(bar, RootIniPath());
+  for (HWND mini : MiniNotesOf(bar)) ::ShowWindow(mini, SW_SHOWNOACTIVATE);
 }
 
 void Apply(HWND page) {

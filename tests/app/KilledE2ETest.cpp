@@ -207,8 +207,8 @@ TEST(KilledTest, EveryNoteHoldsASavedTextAfterKillsDuringTypingAndSaves) {
     IniSet(path + ".ini", "Mini1", "X", std::to_string(700 + 10 * i).c_str());
     IniSet(path + ".ini", "Mini1", "Y", std::to_string(500 + 30 * i).c_str());
     IniSet(path + ".ini", "Mini1", "Text", Hex(label).c_str());
-    holders.push_back({names[i], path, false, BaseText(i)});
-    holders.push_back({names[i] + " Mini1", path + ".ini", true, label});
+    holders.push_back({names[i], path, false, BaseText(i), nullptr, {}});
+    holders.push_back({names[i] + " Mini1", path + ".ini", true, label, nullptr, {}});
   }
 
   unsigned killedInSaves = 0;

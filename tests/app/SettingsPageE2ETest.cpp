@@ -184,6 +184,9 @@ TEST_F(SettingsPageTest, NewRootClosesThePageAndAMissingOneFallsBackToTheDefault
   ASSERT_TRUE(MakeFolder(other / "p2"));
   ASSERT_TRUE(WriteBytes(other / "p2\\x.txt", "x"));
   IniSet(other / "p2\\x.txt.ini", "Window", "Style", "1");
+  // Each root has a mini note on the bar: "old" and "new".
+  IniSet(root_ / "root.ini", "Mini1", "Text", "6F6C64.");
+  IniSet(other / "root.ini", "Mini1", "Text", "6E6577.");
   HWND bar = StartOnPageWithNote();
   ASSERT_TRUE(bar);
 
@@ -199,6 +202,12 @@ TEST_F(SettingsPageTest, NewRootClosesThePageAndAMissingOneFallsBackToTheDefault
   EXPECT_TRUE(FolderExists(other / "common"));
   EXPECT_EQ(IniGet(other / "root.ini", "Info", "Splash"), "0") << "the boxes go to the new root.ini";
   EXPECT_TRUE(FileExists(root_ / "page\\memo.txt")) << "the old store stays as it was";
+  // The bar's mini note is now the new root's, and the old one saved where
+  // it came from.
+  std::vector<HWND> minis = app_.Windows("Memopane-Mini", "Mini1", true);
+  ASSERT_EQ(minis.size(), 1u);
+  EXPECT_EQ(WindowText(::GetDlgItem(minis[0], 267)), "new");
+  EXPECT_EQ(IniGet(root_ / "root.ini", "Mini1", "Text"), "6F6C64.");
   // The program now works in the new root: its page opens there.
   ASSERT_TRUE(SetText(bar, "p2"));
   EXPECT_TRUE(WaitNotes({"x.txt"}));
@@ -214,6 +223,8 @@ TEST_F(SettingsPageTest, NewRootClosesThePageAndAMissingOneFallsBackToTheDefault
   EXPECT_FALSE(FolderExists(other / "gone"));
   EXPECT_EQ(IniGet(other / "root.ini", "Info", "CurrentPage", "<missing>"), "");
   EXPECT_EQ(app_.Quit(), 0u);
+  EXPECT_EQ(IniGet(other / "root.ini", "Mini1", "Text"), "6E6577.") << "never saved over by the old root's";
+  EXPECT_EQ(IniGet(root_ / "root.ini", "Mini1", "Text"), "6F6C64.");
 }
 
 TEST_F(SettingsPageTest, FolderBelowTheCurrentRootIsRefusedAndNothingCloses) {

@@ -97,7 +97,9 @@ TEST_F(HostileInputTest, ItemIdListsAreAcceptedOnlyWhenTheirSizeFieldsFitExactly
       at += cb;
     }
     EXPECT_EQ(valid, walked) << HexEncode(bytes.data(), bytes.size());
-    if (valid) EXPECT_EQ(size, bytes.size());
+    if (valid) {
+      EXPECT_EQ(size, bytes.size());
+    }
   }
 }
 
@@ -105,7 +107,9 @@ TEST_F(HostileInputTest, ColoursNeverLeaveTheTwentyFourBitRange) {
   for (unsigned i = 0; i < cases_; ++i) {
     std::string text = Text("0123456789abcdefABCDEF+- xXg", 9);
     COLORREF colour = 0;
-    if (ParseColorText(text, &colour)) EXPECT_LE(colour, 0xFFFFFFu) << "\"" << text << "\"";
+    if (ParseColorText(text, &colour)) {
+      EXPECT_LE(colour, 0xFFFFFFu) << "\"" << text << "\"";
+    }
   }
 }
 
