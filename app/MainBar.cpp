@@ -456,11 +456,16 @@ void MainBar::OpenPageList(HWND hwnd) {
   ::GetClientRect(hwnd, &client);
   RECT r{kTextMargin, client.top + 4, Width(client) - kTextMargin, Height(client) - 6};
   ::AdjustWindowRectEx(&r, kPageListStyle, FALSE, kPageListExStyle);
+  // Gone before the list is there, until the list is destroyed.
+  HoldTooltip(true);
   HWND combo = ::CreateWindowExA(kPageListExStyle, "COMBOBOX", nullptr, kPageListStyle, r.left, r.top,
                                  Width(r), Height(r) + kPageListDropHeight, hwnd,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)),
                                  ::GetModuleHandleA(nullptr), nullptr);
-  if (!combo) return;
+  if (!combo) {
+    HoldTooltip(false);
+    return;
+  }
   ::SetFocus(combo);
   for (const WIN32_FIND_DATAA& entry : entries) {
     if (IsPageEntry(entry)) ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.cFileName));
@@ -477,7 +482,6 @@ void MainBar::OpenPageList(HWND hwnd) {
       break;
     }
   }
-  HoldTooltip(true);  // until the list is destroyed
   ::ShowWindow(combo, SW_SHOWNORMAL);
   ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
 }

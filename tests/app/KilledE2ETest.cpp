@@ -214,7 +214,10 @@ TEST(KilledTest, EveryNoteHoldsASavedTextAfterKillsDuringTypingAndSaves) {
   unsigned killedInSaves = 0;
   for (unsigned round = 0; round < rounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    ASSERT_TRUE(session.Start());
+    // The bar shows once every note is made, each with 300 KiB of text: on a
+    // busy machine that takes longer than the usual wait.
+    ASSERT_TRUE(session.app().StartWithRoot(session.root()));
+    ASSERT_TRUE(session.app().WaitMainBarVisible(60000));
     for (size_t h = 0; h < holders.size(); h += 2) {
       HWND note = session.WaitNote(holders[h].label, kTextClass, 30000);
       ASSERT_NE(note, nullptr) << holders[h].label;
