@@ -395,6 +395,7 @@ void MainBar::SwitchTo(HWND hwnd, const std::string& page) {
   IniWriteString(rootIni, kSectionInfo, kKeyCurrentPage, page.c_str());
   IniFlush(rootIni);
   if (!CurrentPage().empty()) {
+    RemoveStaleSaveTemps(RootFolder());
     RemoveStaleSaveTemps(CommonFolder());
     RemoveStaleSaveTemps(CurrentPageFolder());
     for (const WIN32_FIND_DATAA& entry : ListFolder(CommonFolder())) {

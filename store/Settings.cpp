@@ -11,6 +11,7 @@
 
 #include "store/Paths.h"
 #include "store/Store.h"
+#include "store/TextFile.h"
 #include "store/WinText.h"
 
 namespace memo {
@@ -59,6 +60,46 @@ int HexDigitValue(char c) {
   return static_cast<unsigned char>(c) - 55;
 }
 
+// Every change reaches a settings file through one rename. The profile
+// functions rewrite the whole file in place, so a program killed (or a
+// machine losing power) during that rewrite would leave the file cut, and
+// with it a mini note's text, which lives nowhere else. The change is made
+// on a copy beside the file, which then takes the file's place. A file that
+// does not exist yet has nothing to lose and is written directly, as is a
+// read-only one (the write then fails as it always did).
+template <typename Write>
+bool WriteThroughCopy(const std::string& file, Write write) {
+  DWORD attributes = ::GetFileAttributesA(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+    return write(file);
+  }
+  std::string bytes;
+  std::string folder = ParentForCreate(file);
+  char temp[MAX_PATH] = {};
+  if (!ReadWholeFile(file, &bytes) || folder.empty() ||
+      !::GetTempFileNameA(folder.c_str(), kSaveTempPrefix, 0, temp)) {
+    return write(file);
+  }
+  bool written = WriteWholeFile(temp, bytes) && write(temp);
+  if (written) {
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, temp);
+    written = RenameOver(temp, file);
+  }
+  if (!written) {
+    ::DeleteFileA(temp);
+    return write(file);
+  }
+  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ::SetFileAttributesA(file.c_str(), attributes);
+  return true;
+}
+
+bool WriteValue(const std::string& file, const char* section, const char* key, const char* value) {
+  return WriteThroughCopy(file, [&](const std::string& target) {
+    return ::WritePrivateProfileStringA(section, key, value, target.c_str()) != FALSE;
+  });
+}
+
 }  // namespace
 
 int IniReadInt(const std::string& file, const char* section, const char* key, int def) {
@@ -70,7 +111,7 @@ bool IniWriteInt(const std::string& file, const char* section, const char* key, 
   if (!CanUse(file, section) || key == nullptr) return false;
   char text[16];
   std::snprintf(text, sizeof(text), "%d", value);
-  return ::WritePrivateProfileStringA(section, key, text, file.c_str()) != FALSE;
+  return WriteValue(file, section, key, text);
 }
 
 std::string IniReadString(const std::string& file, const char* section, const char* key,
@@ -86,7 +127,7 @@ std::string IniReadString(const std::string& file, const char* section, const ch
 bool IniWriteString(const std::string& file, const char* section, const char* key,
                     const char* value) {
   if (!CanUse(file, section)) return false;
-  return ::WritePrivateProfileStringA(section, key, value, file.c_str()) != FALSE;
+  return WriteValue(file, section, key, value);
 }
 
 std::string IniReadLongString(const std::string& file, const char* section, const char* key,
@@ -125,10 +166,10 @@ bool IniWriteIdl(const std::string& file, const char* section, const char* key,
   if (!CanUse(file, section) || key == nullptr) return false;
   bool written;
   if (idl == nullptr) {
-    written = ::WritePrivateProfileStringA(section, key, nullptr, file.c_str()) != FALSE;
+    written = WriteValue(file, section, key, nullptr);
   } else {
     std::string text = HexEncode(reinterpret_cast<const unsigned char*>(idl), IdlSize(idl));
-    written = ::WritePrivateProfileStringA(section, key, text.c_str(), file.c_str()) != FALSE;
+    written = WriteValue(file, section, key, text.c_str());
   }
   IniFlush(file);
   return written;
@@ -169,7 +210,9 @@ bool IniWriteSection(const std::string& file, const char* section, const std::st
   std::string block = lines;
   if (!block.empty() && block.back() != '\0') block.push_back('\0');
   block.push_back('\0');
-  return ::WritePrivateProfileSectionA(section, block.c_str(), file.c_str()) != FALSE;
+  return WriteThroughCopy(file, [&](const std::string& target) {
+    return ::WritePrivateProfileSectionA(section, block.c_str(), target.c_str()) != FALSE;
+  });
 }
 
 IniSectionValues::IniSectionValues(const std::string& file, const char* section) {

@@ -9,7 +9,6 @@
 namespace memo {
 namespace {
 
-constexpr char kTempPrefix[] = ".~m";
 constexpr ULONGLONG kStaleTempAge = 10ULL * 60 * 10000000;  // ten minutes in 100 ns units
 
 ULONGLONG Ticks(const FILETIME& time) {
@@ -66,11 +65,14 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
     return false;
   }
   // Another program holds the note file open without letting it be
-  // replaced: the replace would fail after the temporary file was made.
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
+  // replaced: the replace would fail after the temporary file was made. A
+  // hold of a moment (a scanner, an indexer) is waited out, as the rename is.
+  for (int attempt = 0; attributes != INVALID_FILE_ATTRIBUTES; ++attempt) {
     UniqueHandle probe(::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe && ::GetLastError() == ERROR_SHARING_VIOLATION) return false;
+    if (probe || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
+    if (attempt == 9) return false;
+    ::Sleep(20);
   }
   // What a replace should keep of the note file: its attributes and the
   // time it was created.
@@ -85,7 +87,7 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
   // Creates a unique empty file in the note's own folder, so that the final
   // rename stays on one volume. ".~m*.tmp": sync tools skip names that start
   // with ".~" or end in ".tmp", and no note kind ends in ".tmp".
-  if (!::GetTempFileNameA(folder.c_str(), kTempPrefix, 0, temp)) return false;
+  if (!::GetTempFileNameA(folder.c_str(), kSaveTempPrefix, 0, temp)) return false;
   bool written = false;
   {
     UniqueHandle file(::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
@@ -102,7 +104,7 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
     // every moment, even when the program is killed. ReplaceFile is not
     // used: Wine's moves the note aside and deletes it before it moves the
     // new file in, so a kill in between loses the note.
-    replaced = ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    replaced = RenameOver(temp, path);
     if (replaced && attributes != INVALID_FILE_ATTRIBUTES) KeepIdentity(path, attributes, created);
   }
   // When another program took the note file away meanwhile, the temporary
@@ -113,9 +115,21 @@ bool SaveFileReplacing(const std::string& path, const std::string& bytes) {
   return replaced;
 }
 
+bool RenameOver(const std::string& from, const std::string& to) {
+  // A virus scanner, an indexer or a sync tool may hold the file for a
+  // moment without letting it be replaced; the rename is tried again for a
+  // short while before the save counts as failed.
+  for (int attempt = 0;; ++attempt) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD error = ::GetLastError();
+    if (attempt == 9 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) return false;
+    ::Sleep(20);
+  }
+}
+
 void RemoveStaleSaveTemps(const std::string& folder) {
   if (folder.empty()) return;
-  std::string pattern = PathJoin(folder, std::string(kTempPrefix) + "*.tmp");
+  std::string pattern = PathJoin(folder, std::string(kSaveTempPrefix) + "*.tmp");
   if (!FitsMaxPath(pattern)) return;
   FILETIME now;
   ::GetSystemTimeAsFileTime(&now);

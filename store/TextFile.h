@@ -5,6 +5,11 @@
 
 namespace memo {
 
+// The prefix of the temporary files that saves make beside the file they
+// replace (".~m*.tmp": sync tools skip names that start with ".~" or end in
+// ".tmp", and no note kind ends in ".tmp").
+constexpr char kSaveTempPrefix[] = ".~m";
+
 // All bytes of a file up to its end or the first failing read; false when
 // it cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
@@ -13,6 +18,10 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 // new content: a temporary file in the same folder is written and flushed,
 // then replaces the target. False (target untouched) on any failure.
 bool SaveFileReplacing(const std::string& path, const std::string& bytes);
+
+// Moves from over to in one rename, trying again for up to 200 ms while
+// another program holds to open; false when it could not.
+bool RenameOver(const std::string& from, const std::string& to);
 
 // Deletes the temporary files of saves that never finished (the program was
 // killed or the machine lost power while it saved) from a note folder. Only

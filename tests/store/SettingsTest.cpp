@@ -262,6 +262,24 @@ TEST_F(StoreTest, MissingRootIniReadsDefaultsAndTheFirstWriteCreatesIt) {
   EXPECT_EQ(IniReadInt(ini, kSectionInfo, kKeySplash, 1), 0);
 }
 
+// Writes go through a copy that replaces the file (a kill during the
+// system's in-place rewrite would cut it): every kind of write still lands,
+// nothing is left beside the file, and a hidden file stays hidden.
+TEST_F(StoreTest, WritesReplaceTheWholeFileAndLeaveNothingBeside) {
+  std::string ini = At("note.txt.ini");
+  ASSERT_TRUE(test::WriteBytes(ini, "[Window]\r\nX=1\r\n[Mini1]\r\nText=41.\r\n"));
+  ASSERT_TRUE(::SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_TRUE(IniWriteInt(ini, "Window", kKeyX, 5));
+  EXPECT_TRUE(IniWriteColor(ini, "Window", kKeyColorBG, 0x123456));
+  EXPECT_TRUE(IniWriteSection(ini, "Mini2", std::string("Text=42.\0", 9)));
+  EXPECT_TRUE(IniWriteString(ini, "Mini1", nullptr, nullptr));
+  EXPECT_EQ(IniReadInt(ini, "Window", kKeyX, 0), 5);
+  EXPECT_EQ(IniReadColor(ini, "Window", kKeyColorBG, 0), 0x123456u);
+  EXPECT_EQ(IniSectionNames(ini), (std::vector<std::string>{"Window", "Mini2"}));
+  EXPECT_EQ(test::ListNames(root_), std::vector<std::string>{"note.txt.ini"});
+  EXPECT_TRUE(::GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
 TEST_F(StoreTest, AnEmptySectionReadsTheDefaultAndRefusesWrites) {
   std::string ini = RootIniPath();
   EXPECT_EQ(IniReadInt(ini, "", kKeyX, 7), 7);
