@@ -20,8 +20,9 @@ export MEMOPANE_SOAK_ROUNDS MEMOPANE_SOAK_SWITCHES MEMOPANE_SOAK_CYCLES MEMOPANE
   MEMOPANE_SOAK_SHEETS MEMOPANE_SOAK_BIG_NOTES MEMOPANE_SOAK_BIG_VISITS
 # Straight to the test program, not through ctest: its per-test limit of
 # 900 s would end the run. Hours with the default counts; the limit only
-# stops a hung run. Without DISPLAY it gets a private X server.
+# stops a hung run. Without DISPLAY it gets a private X server, and a Wine
+# prefix of its own keeps its main bar and USER counts apart from a test run.
 MEMOPANE_TEST_TIMEOUT=36000
 export MEMOPANE_TEST_TIMEOUT
 unset DISPLAY
-exec "$root/scripts/wine-run.sh" "$build/wineprefix" "$build/tests/app_e2e.exe" --gtest_filter='SoakTest.*'
+exec "$root/scripts/wine-run.sh" "$build/wineprefix-soak" "$build/bin/app_e2e.exe" --gtest_filter='SoakTest.*'
