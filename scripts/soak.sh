@@ -20,9 +20,9 @@ export MEMOPANE_SOAK_ROUNDS MEMOPANE_SOAK_SWITCHES MEMOPANE_SOAK_CYCLES MEMOPANE
   MEMOPANE_SOAK_SHEETS MEMOPANE_SOAK_BIG_NOTES MEMOPANE_SOAK_BIG_VISITS
 # Straight to the test program, not through ctest: its per-test limit of
 # 900 s would end the run. Hours with the default counts; the limit only
-# stops a hung run. Without DISPLAY it gets a private X server, and a Wine
-# prefix of its own keeps its main bar and USER counts apart from a test run.
+# stops a hung run. A private X server (Wine's desktop must start inside it),
+# and a Wine prefix of its own that keeps its main bar and USER counts apart
+# from a test run.
 MEMOPANE_TEST_TIMEOUT=36000
 export MEMOPANE_TEST_TIMEOUT
-unset DISPLAY
-exec "$root/scripts/wine-run.sh" "$build/wineprefix-soak" "$build/bin/app_e2e.exe" --gtest_filter='SoakTest.*'
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/wine-run.sh" "$build/wineprefix-soak" "$build/bin/app_e2e.exe" --gtest_filter='SoakTest.*'
