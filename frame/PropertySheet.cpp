@@ -101,10 +101,15 @@ INT_PTR OpenPropertySheet(HWND window, int startPage) {
 
   PROPSHEETHEADERA header{};
   header.dwSize = PROPSHEETHEADERA_V1_SIZE;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | PSH_NOAPPLYNOW | PSH_USECALLBACK;
+  // The icon is handed over loaded and shared: from an icon id the sheet
+  // loads an icon of its own each time it opens and (under Wine) never
+  // destroys it, a USER object and its bitmaps lost per sheet.
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_USECALLBACK;
   header.hwndParent = window;
   header.hInstance = instance;
-  header.pszIcon = MAKEINTRESOURCEA(IDI_APP);
+  header.hIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                                 LR_SHARED));
   header.pszCaption = caption.c_str();
   header.nPages = static_cast<UINT>(pages.size());
   header.nStartPage = start;

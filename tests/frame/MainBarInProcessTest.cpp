@@ -27,6 +27,7 @@
 #include "frame/Messages.h"
 #include "frame/Tooltip.h"
 #include "tests/support/AppDriver.h"
+#include "tests/support/InProcessBar.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo {
@@ -34,139 +35,17 @@ namespace {
 
 using test::Join;
 
-constexpr DWORD kMainBarStyle = 0x86000005;
 constexpr int kSwitches = 500;
 // Objects that may come and go around a measurement without any leak (the
 // system's own caches, other processes sharing Wine's USER handle table).
 constexpr long kTolerance = 20;
 
-// How many objects can still be made: make them until that fails, then free
-// them all.
-template <typename Handle, typename Make, typename Free>
-long CountFree(Make make, Free free) {
-  std::vector<Handle> made;
-  made.reserve(70000);
-  while (made.size() < 200000) {
-    Handle h = make();
-    if (!h) break;
-    made.push_back(h);
-  }
-  for (Handle h : made) free(h);
-  return static_cast<long>(made.size());
-}
-
-long FreeGdiObjects() {
-  return CountFree<HRGN>([] { return ::CreateRectRgn(0, 0, 1, 1); }, [](HRGN h) { ::DeleteObject(h); });
-}
-
-long FreeUserObjects() {
-  return CountFree<HMENU>([] { return ::CreateMenu(); }, [](HMENU h) { ::DestroyMenu(h); });
-}
-
-// Drains this thread's queue: the bar and the notes post messages to
-// themselves (show-buttons, closing).
-void Drain() {
-  MSG msg;
-  for (int round = 0; round < 3; ++round) {
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-  }
-}
-
-// The program's state for the main bar inside this process: root folder in
-// RootPath2, OLE for the drop targets; and a bar that is destroyed at the end
-// whatever happens, since a live Memopane-Main window here would make a later
-// memopane.exe think that another copy runs.
-class InProcessBar {
- public:
-  explicit InProcessBar(const std::string& root) {
-    ::SetEnvironmentVariableA("RootPath2", root.c_str());
-    ole_ = SUCCEEDED(::OleInitialize(nullptr));
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    bar_ = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassMain, nullptr, kMainBarStyle, 100, 0,
-                             320, 24, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    if (bar_) ::ShowWindow(bar_, SW_SHOWNOACTIVATE);
-    Drain();
-  }
-  ~InProcessBar() {
-    if (bar_ && ::IsWindow(bar_)) ::DestroyWindow(bar_);
-    Drain();
-    // The bar posts WM_QUIT when it goes; it must not end a later loop.
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    if (ole_) ::OleUninitialize();
-    ::SetEnvironmentVariableA("RootPath2", nullptr);
-  }
-  InProcessBar(const InProcessBar&) = delete;
-  InProcessBar& operator=(const InProcessBar&) = delete;
-
-  HWND get() const { return bar_; }
-
- private:
-  bool ole_ = false;
-  HWND bar_ = nullptr;
-};
-
-std::vector<HWND> NoteWindowsOfThisThread() {
-  std::vector<HWND> found;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        std::string cls = test::ClassOf(hwnd);
-        for (const char* note : kNoteClasses) {
-          if (cls == note) reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-std::string ThisProgram() {
-  char path[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
-}
-
-// Wine reads its X11 options when a program starts, so under Wine the test
-// runs again in a fresh copy of this program that has unmanaged windows
-// (see UnmanagedWindowsScope: else each closed note costs two seconds). The
-// copy runs the same test, and its output joins this one's.
-bool RunInUnmanagedCopy(const char* testName) {
-  constexpr char kCopyFlag[] = "MEMOPANE_UNMANAGED_COPY";
-  if (!test::RunningUnderWine() || ::GetEnvironmentVariableA(kCopyFlag, nullptr, 0) != 0) return false;
-  std::string program = ThisProgram();
-  test::UnmanagedWindowsScope unmanaged(program.substr(program.find_last_of('\\') + 1).c_str());
-  std::string commandLine = "\"" + program + "\" --gtest_filter=" + testName;
-  ::SetEnvironmentVariableA(kCopyFlag, "1");
-  STARTUPINFOA si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION pi{};
-  BOOL started = ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &si, &pi);
-  ::SetEnvironmentVariableA(kCopyFlag, nullptr);
-  EXPECT_TRUE(started) << commandLine;
-  if (!started) return true;
-  DWORD code = STILL_ACTIVE;
-  if (::WaitForSingleObject(pi.hProcess, 280000) == WAIT_OBJECT_0) {
-    ::GetExitCodeProcess(pi.hProcess, &code);
-  } else {
-    ::TerminateProcess(pi.hProcess, 99);
-  }
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  EXPECT_EQ(code, 0u) << "the copy of the test program failed (its output is above)";
-  return true;
-}
+using test::Drain;
+using test::FreeGdiObjects;
+using test::FreeUserObjects;
+using test::InProcessBar;
+using test::NoteWindowsOfThisThread;
+using test::RunInUnmanagedCopy;
 
 TEST(PageSwitchLeakTest, FiveHundredSwitchesLeaveGdiAndUserObjectsAsTheyWere) {
   if (RunInUnmanagedCopy("PageSwitchLeakTest.*")) return;
