@@ -289,10 +289,10 @@ TEST_F(StartupTest, StartDuringAQuitWaitsForTheEndAndThenRuns) {
   }
   IniSet(root / "root.ini", "Info", "CurrentPage", "page");
   ASSERT_TRUE(app_.StartWithRoot(root.path()));
-  // The bar shows once it has opened the page.
+  // The bar shows first; the notes of the page follow.
   HWND bar = app_.WaitMainBarVisible(120000);
   ASSERT_TRUE(bar);
-  ASSERT_TRUE(WaitUntil([&] { return app_.NoteWindows().size() == kNotes; }));
+  ASSERT_TRUE(WaitUntil([&] { return app_.NoteWindows().size() == kNotes; }, 120000));
 
   // The quit is under way (notes are closing) when the next copy starts.
   ASSERT_TRUE(::PostMessageA(bar, WM_CLOSE, 0, 0));
