@@ -113,11 +113,13 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
     case WM_SHOWWINDOW:
-      if (wParam && HwndGetText(hwnd).empty()) {
-        std::string page = CurrentPage();
-        if (!page.empty()) ::SetWindowTextA(hwnd, page.c_str());
-      }
+      // The page opens once the bar is on the screen: a page of many notes
+      // takes seconds, and the user should see the program start meanwhile.
+      if (wParam && HwndGetText(hwnd).empty()) ::PostMessageA(hwnd, kMsgOpenStartPage, 0, 0);
       break;
+    case kMsgOpenStartPage:
+      OpenStartPage(hwnd);
+      return 0;
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT:
       Paint(hwnd, reinterpret_cast<HDC>(wParam));
@@ -398,14 +400,25 @@ void MainBar::SwitchTo(HWND hwnd, const std::string& page) {
     RemoveStaleSaveTemps(RootFolder());
     RemoveStaleSaveTemps(CommonFolder());
     RemoveStaleSaveTemps(CurrentPageFolder());
+    // Each note paints as it opens: otherwise a page of many notes shows
+    // empty frames until the last one is made.
     for (const WIN32_FIND_DATAA& entry : ListFolder(CommonFolder())) {
-      OpenNoteWindow(Quote(entry.cFileName), false, false);
+      if (HWND note = OpenNoteWindow(Quote(entry.cFileName), false, false)) ::UpdateWindow(note);
     }
     for (const WIN32_FIND_DATAA& entry : ListFolder(CurrentPageFolder())) {
-      OpenNoteWindow(entry.cFileName, false, false);
+      if (HWND note = OpenNoteWindow(entry.cFileName, false, false)) ::UpdateWindow(note);
     }
   }
   ::InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void MainBar::OpenStartPage(HWND hwnd) {
+  // Another page may have been chosen since the bar showed.
+  if (!::IsWindowVisible(hwnd) || !HwndGetText(hwnd).empty()) return;
+  std::string page = CurrentPage();
+  if (page.empty()) return;
+  ::UpdateWindow(hwnd);
+  ::SetWindowTextA(hwnd, page.c_str());
 }
 
 void MainBar::NewPage(HWND hwnd) {

@@ -34,6 +34,7 @@ class MainBar : public TopLevelWindow {
   // when the text may change.
   bool OnSetText(HWND hwnd, const std::string& text);
   void SwitchTo(HWND hwnd, const std::string& page);
+  void OpenStartPage(HWND hwnd);
   void NewPage(HWND hwnd);
   void DeletePage(HWND hwnd);
   LRESULT NewNote(HWND hwnd, int command);

@@ -71,8 +71,17 @@ void BroadcastRefresh(WPARAM wParam) {
 }
 
 void CloseNotes() {
+  // The active note goes last: closing it hands the activation to the next
+  // window, and a chain of notes activated only to be closed repaints each
+  // one twice.
+  HWND active = ::GetActiveWindow();
+  std::vector<HWND> notes;
   for (HWND hwnd : ThreadWindows()) {
-    if (::IsWindow(hwnd) && IsPageWindowClass(HwndGetClass(hwnd))) ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    if (hwnd != active && IsPageWindowClass(HwndGetClass(hwnd))) notes.push_back(hwnd);
+  }
+  if (active && IsPageWindowClass(HwndGetClass(active))) notes.push_back(active);
+  for (HWND hwnd : notes) {
+    if (::IsWindow(hwnd)) ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
   }
 }
 

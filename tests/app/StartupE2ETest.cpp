@@ -138,6 +138,33 @@ bool IsAbove(HWND a, HWND b) {
   return false;
 }
 
+TEST_F(StartupTest, BarShowsBeforeTheNotesOfALargeStartPage) {
+  UnmanagedWindowsScope unmanaged;
+  constexpr size_t kNotes = 40;
+  TempFolder root;
+  ASSERT_TRUE(MakeFolder(root / "page"));
+  for (size_t i = 0; i < kNotes; ++i) {
+    std::string note = Join(root / "page", "n" + std::to_string(i) + ".txt");
+    ASSERT_TRUE(WriteBytes(note, "text"));
+    IniSet(note + ".ini", "Window", "Style", "1");
+  }
+  IniSet(root / "root.ini", "Info", "CurrentPage", "page");
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  // Watched closely: the notes follow the bar within a second or two.
+  HWND bar = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (int i = 0; i < 1000 && !bar; ++i, ::Sleep(1)) {
+      HWND found = app_.FindWindowOf("Memopane-Main");
+      if (found && ::IsWindowVisible(found)) bar = found;
+    }
+    return bar != nullptr;
+  }));
+  EXPECT_LT(app_.Windows("Memopane-Text", nullptr, true).size(), kNotes) << "the bar waited for every note";
+  EXPECT_TRUE(WaitUntil([&] { return app_.Windows("Memopane-Text", nullptr, true).size() == kNotes; }, 60000));
+  EXPECT_EQ(WindowText(bar), "page");
+  EXPECT_EQ(app_.Quit(60000), 0u);
+}
+
 TEST_F(StartupTest, SecondCopyOnlyWakesTheFirst) {
   TempFolder root;
   ASSERT_TRUE(MakeFolder(root / "page"));
@@ -262,10 +289,10 @@ TEST_F(StartupTest, StartDuringAQuitWaitsForTheEndAndThenRuns) {
   }
   IniSet(root / "root.ini", "Info", "CurrentPage", "page");
   ASSERT_TRUE(app_.StartWithRoot(root.path()));
-  // The bar shows once it has opened the page.
+  // The bar shows first; the notes of the page follow.
   HWND bar = app_.WaitMainBarVisible(120000);
   ASSERT_TRUE(bar);
-  ASSERT_TRUE(WaitUntil([&] { return app_.NoteWindows().size() == kNotes; }));
+  ASSERT_TRUE(WaitUntil([&] { return app_.NoteWindows().size() == kNotes; }, 120000));
 
   // The quit is under way (notes are closing) when the next copy starts.
   ASSERT_TRUE(::PostMessageA(bar, WM_CLOSE, 0, 0));

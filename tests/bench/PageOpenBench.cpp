@@ -1,15 +1,25 @@
-// How long the program takes to open a page of 100 text notes, against a
-// baseline program that builds the same window tree and reads one settings
-// value per window. Prints the times of every run, the medians and the
-// best runs; exits with 1 when the program's best run takes twice as long
-// as the baseline's best run or more. Usage: memopane_bench.exe [runs]
+// The program's figures against baselines measured in the same run, each a
+// plain program that does the least the same result needs:
+//   start-up   start to a visible main bar (no splash) against a program that
+//              registers a class and shows one window of the bar's size;
+//   page       a switch to a page of 100 text notes until all are visible,
+//              against a program that builds the same window tree and reads
+//              one settings value per window;
+//   start      a start on that page until all notes are visible, against the
+//              same baseline started with its windows at once;
+//   memory     the working set with the 100 notes open, against that
+//              baseline's.
+// Also printed, without a baseline: switching away from the page and quitting
+// on it. Prints every run and the best runs; exits with 1 when a ratio of the
+// best runs misses its target. Usage: memopane_bench.exe [runs [notes]]
 //
-// Both are timed the same way from this process: from the moment the page
-// switch (or the baseline's start signal) is given until all 100 windows
-// are visible. Each run is a fresh process that is ended without closing
-// its windows: hiding a window costs Wine two seconds when no window
-// manager runs, which would only measure Wine.
+// Everything is timed from this process, from the start signal (a process
+// start, a page switch) until the windows are visible. Wine is told to keep
+// the windows of both programs unmanaged: with no window manager under Xvfb,
+// hiding a managed window waits two seconds for one, which would only
+// measure Wine.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,18 +27,25 @@
 #include <string>
 #include <vector>
 
+#include "store/Handles.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
 namespace {
 
-constexpr int kNotes = 100;
+constexpr int kDefaultNotes = 100;
 constexpr int kDefaultRuns = 5;
 constexpr char kBaselineFlag[] = "--baseline";
+constexpr char kBaselineBarFlag[] = "--baseline-bar";
 constexpr char kBaselineClass[] = "MemopaneBench-Baseline";
 constexpr char kNoteClass[] = "Memopane-Text";
 constexpr char kPage[] = "hundred";
+constexpr char kBarClass[] = "Memopane-Main";
+
+// The number of notes on the page: 100 unless asked, so that larger pages
+// can be profiled with the same program.
+int gNotes = kDefaultNotes;
 
 double Now() {
   static LARGE_INTEGER frequency = [] {
@@ -58,7 +75,7 @@ void MakeStore(const std::string& root) {
   MakeFolder(page);
   std::string text;
   for (int line = 0; line < 8; ++line) text += "テキスト付箋の一行 line " + std::to_string(line) + "\r\n";
-  for (int i = 0; i < kNotes; ++i) {
+  for (int i = 0; i < gNotes; ++i) {
     std::string note = Join(page, NoteName(i));
     WriteBytes(note, text);
     POINT at = NotePlace(i);
@@ -93,12 +110,36 @@ size_t VisibleWindows(DWORD pid, const char* className) {
   return query.count;
 }
 
-// Milliseconds from start until the process shows kNotes windows of the
-// class, or a negative value after 120 s.
-double WaitAllShown(DWORD pid, const char* className, double start) {
-  while (VisibleWindows(pid, className) < static_cast<size_t>(kNotes)) {
-    if (Now() - start > 120000) return -1;
+// Milliseconds from start until the process shows count windows of the
+// class, or a negative value after 120 s (more for a larger page).
+double WaitShown(DWORD pid, const char* className, size_t count, double start) {
+  double limit = 120000.0 * (gNotes > kDefaultNotes ? gNotes / kDefaultNotes : 1);
+  while (VisibleWindows(pid, className) < count) {
+    if (Now() - start > limit) return -1;
     ::Sleep(1);
+  }
+  return Now() - start;
+}
+
+double WaitAllShown(DWORD pid, const char* className, double start) {
+  return WaitShown(pid, className, static_cast<size_t>(gNotes), start);
+}
+
+double WorkingSetMiB(DWORD pid) {
+  UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  if (!process.get() || !::GetProcessMemoryInfo(process.get(), &counters, sizeof(counters))) return -1;
+  return static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
+}
+
+// Sends a page switch and waits for the program to have handled it.
+double TimeSwitch(HWND bar, const char* page) {
+  double start = Now();
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutA(bar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page), SMTO_NORMAL,
+                             static_cast<UINT>(120000 * (gNotes / kDefaultNotes + 1)), &result)) {
+    return -1;
   }
   return Now() - start;
 }
@@ -120,13 +161,52 @@ double TimeProgram(const std::string& root) {
   return elapsed;
 }
 
-// The baseline, in a process of its own: the same tree of windows as a page
-// of text notes, one settings value read per window, nothing else.
+// Start-up to a visible main bar, on the empty page.
+double TimeProgramBar(const std::string& root) {
+  IniSet(Join(root, "root.ini"), "Info", "CurrentPage", "empty");
+  AppDriver app;
+  double start = Now();
+  if (!app.StartWithRoot(root)) return -1;
+  double elapsed = WaitShown(app.pid(), kBarClass, 1, start);
+  app.Kill();
+  PumpFor(1000);
+  return elapsed;
+}
+
+struct StartFigures {
+  double start = -1;   // ms until every note is visible
+  double memory = -1;  // MiB of working set once settled
+  double away = -1;    // ms to switch to an empty page
+  double quit = -1;    // ms from the quit command to the end of the process
+};
+
+// A start on the page of notes, then a switch away, a switch back and a quit.
+StartFigures TimeProgramStart(const std::string& root) {
+  StartFigures figures;
+  IniSet(Join(root, "root.ini"), "Info", "CurrentPage", kPage);
+  AppDriver app;
+  double start = Now();
+  if (!app.StartWithRoot(root)) return figures;
+  figures.start = WaitAllShown(app.pid(), kNoteClass, start);
+  HWND bar = app.WaitMainBarVisible(1000);
+  if (figures.start < 0 || !bar) return figures;
+  PumpFor(1000);
+  figures.memory = WorkingSetMiB(app.pid());
+  figures.away = TimeSwitch(bar, "empty");
+  if (TimeSwitch(bar, kPage) < 0 || WaitAllShown(app.pid(), kNoteClass, Now()) < 0) return figures;
+  PumpFor(500);
+  start = Now();
+  if (app.Quit(static_cast<DWORD>(120000 * (gNotes / kDefaultNotes + 1))) == 0) figures.quit = Now() - start;
+  PumpFor(1000);
+  return figures;
+}
+
+// The baselines, in a process of their own.
 LRESULT CALLBACK BaselineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-int RunBaseline(const std::string& root, const std::string& eventName) {
+bool RegisterBaselineClass() {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
@@ -134,32 +214,11 @@ int RunBaseline(const std::string& root, const std::string& eventName) {
   wc.hInstance = ::GetModuleHandleA(nullptr);
   wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.lpszClassName = kBaselineClass;
-  if (!::RegisterClassExA(&wc)) return 2;
-  HANDLE go = ::OpenEventA(SYNCHRONIZE, FALSE, eventName.c_str());
-  if (!go) return 2;
-  // A window first, as the program has its main bar, so that both start
-  // from a thread that already has its user-interface state.
-  HWND first = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
-  ::ShowWindow(first, SW_SHOWNOACTIVATE);
-  ::WaitForSingleObject(go, INFINITE);
-  std::string page = Join(root, kPage);
-  for (int i = 0; i < kNotes; ++i) {
-    std::string note = Join(page, NoteName(i));
-    int x = ::GetPrivateProfileIntA("Window", "X", 0, (note + ".ini").c_str());
-    POINT at = NotePlace(i);
-    HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, kBaselineClass, NoteName(i).c_str(),
-                                    WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, at.y, 400, 200, nullptr,
-                                    nullptr, wc.hInstance, nullptr);
-    ::CreateWindowExA(0, "EDIT", "text", 0x54200044, 2, 20, 390, 170, window, reinterpret_cast<HMENU>(267),
-                      wc.hInstance, nullptr);
-    for (int b = 0; b < 6; ++b) {
-      ::CreateWindowExA(0, "BUTTON", "@", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 300 - b * 20, 0, 18, 18,
-                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(268 + b)), wc.hInstance, nullptr);
-    }
-    ::ShowWindow(window, SW_SHOWNOACTIVATE);
-  }
-  // Keep serving messages until the benchmark ends the process.
+  return ::RegisterClassExA(&wc) != 0;
+}
+
+int ServeMessages() {
+  // Until the benchmark ends the process.
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);
@@ -168,30 +227,110 @@ int RunBaseline(const std::string& root, const std::string& eventName) {
   return 0;
 }
 
-double TimeBaseline(const std::string& root) {
-  std::string eventName = "MemopaneBenchGo-" + std::to_string(::GetCurrentProcessId());
-  HANDLE go = ::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+// One window of the main bar's size, nothing else.
+int RunBaselineBar() {
+  if (!RegisterBaselineClass()) return 2;
+  HWND bar = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kBaselineClass, nullptr, WS_POPUP, 480, 0, 320,
+                               24, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  ::ShowWindow(bar, SW_SHOWNORMAL);
+  return ServeMessages();
+}
+
+// The same tree of windows as a page of text notes, one settings value read
+// per window. With an event name it waits for it first: the page switch.
+int RunBaseline(const std::string& root, const char* eventName) {
+  if (!RegisterBaselineClass()) return 2;
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  // A window first, as the program has its main bar, so that both start
+  // from a thread that already has its user-interface state.
+  HWND first = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 instance, nullptr);
+  ::ShowWindow(first, SW_SHOWNOACTIVATE);
+  if (eventName) {
+    HANDLE go = ::OpenEventA(SYNCHRONIZE, FALSE, eventName);
+    if (!go) return 2;
+    ::WaitForSingleObject(go, INFINITE);
+  }
+  std::string page = Join(root, kPage);
+  for (int i = 0; i < gNotes; ++i) {
+    std::string note = Join(page, NoteName(i));
+    int x = ::GetPrivateProfileIntA("Window", "X", 0, (note + ".ini").c_str());
+    POINT at = NotePlace(i);
+    HWND window = ::CreateWindowExA(WS_EX_TOOLWINDOW, kBaselineClass, NoteName(i).c_str(),
+                                    WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, at.y, 400, 200, nullptr,
+                                    nullptr, instance, nullptr);
+    ::CreateWindowExA(0, "EDIT", "text", 0x54200044, 2, 20, 390, 170, window, reinterpret_cast<HMENU>(267),
+                      instance, nullptr);
+    for (int b = 0; b < 6; ++b) {
+      ::CreateWindowExA(0, "BUTTON", "@", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 300 - b * 20, 0, 18, 18,
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(268 + b)), instance, nullptr);
+    }
+    ::ShowWindow(window, SW_SHOWNOACTIVATE);
+  }
+  return ServeMessages();
+}
+
+struct Child {
+  UniqueHandle process;
+  DWORD pid = 0;
+};
+
+// This program again, with the arguments after the path.
+Child StartSelf(const std::string& arguments) {
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string commandLine = "\"" + std::string(self) + "\" " + kBaselineFlag + " \"" + root + "\" " + eventName;
+  std::string commandLine = "\"" + std::string(self) + "\" " + arguments;
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    ::CloseHandle(go);
-    return -1;
-  }
-  ::WaitForInputIdle(pi.hProcess, 30000);
+  Child child;
+  if (!::CreateProcessA(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return child;
+  ::CloseHandle(pi.hThread);
+  child.process.reset(pi.hProcess);
+  child.pid = pi.dwProcessId;
+  return child;
+}
+
+void EndChild(Child& child) {
+  ::TerminateProcess(child.process.get(), 0);
+  ::WaitForSingleObject(child.process.get(), 10000);
+  PumpFor(2000);  // the X server drops the windows of the ended process
+}
+
+std::string NotesArgument() { return std::to_string(gNotes); }
+
+double TimeBaseline(const std::string& root) {
+  std::string eventName = "MemopaneBenchGo-" + std::to_string(::GetCurrentProcessId());
+  UniqueHandle go(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+  Child child = StartSelf(std::string(kBaselineFlag) + " " + NotesArgument() + " \"" + root + "\" " + eventName);
+  if (!child.process) return -1;
+  ::WaitForInputIdle(child.process.get(), 30000);
   PumpFor(500);
   double start = Now();
-  ::SetEvent(go);
-  double elapsed = WaitAllShown(pi.dwProcessId, kBaselineClass, start);
-  ::TerminateProcess(pi.hProcess, 0);
-  ::WaitForSingleObject(pi.hProcess, 10000);
-  PumpFor(2000);
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  ::CloseHandle(go);
+  ::SetEvent(go.get());
+  double elapsed = WaitAllShown(child.pid, kBaselineClass, start);
+  EndChild(child);
+  return elapsed;
+}
+
+double TimeBaselineBar() {
+  double start = Now();
+  Child child = StartSelf(kBaselineBarFlag);
+  if (!child.process) return -1;
+  double elapsed = WaitShown(child.pid, kBaselineClass, 1, start);
+  EndChild(child);
+  return elapsed;
+}
+
+// The baseline started with its windows at once; its working set once settled.
+double TimeBaselineStart(const std::string& root, double* memory) {
+  double start = Now();
+  Child child = StartSelf(std::string(kBaselineFlag) + " " + NotesArgument() + " \"" + root + "\"");
+  if (!child.process) return -1;
+  double elapsed = WaitAllShown(child.pid, kBaselineClass, start);
+  PumpFor(1000);
+  *memory = WorkingSetMiB(child.pid);
+  EndChild(child);
   return elapsed;
 }
 
@@ -202,43 +341,85 @@ double Median(std::vector<double> values) {
 
 double Best(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
 
-int RunBenchmark(int runs) {
-  RegValueGuard rootGuard("Software\\Quendra\\Memopane", "RootPath2");
-  TempFolder root("memo-bench");
-  MakeStore(root.path());
+struct Figure {
+  const char* name;
+  const char* unit;
+  double target;  // the ratio to stay under, or 0 when there is no baseline
   std::vector<double> program, baseline;
-  for (int run = 0; run < runs; ++run) {
-    double b = TimeBaseline(root.path());
-    double p = TimeProgram(root.path());
-    if (b < 0 || p < 0) {
-      std::printf("run %d failed (baseline %.1f ms, program %.1f ms)\n", run + 1, b, p);
-      return 2;
-    }
-    std::printf("run %d: baseline %8.1f ms   program %8.1f ms\n", run + 1, b, p);
-    std::fflush(stdout);
-    baseline.push_back(b);
-    program.push_back(p);
+};
+
+// Prints a figure; false when its best ratio misses the target.
+bool Report(const Figure& f) {
+  if (f.target == 0) {
+    std::printf("  %-34s median %9.1f %s, best %9.1f %s\n", f.name, Median(f.program), f.unit, Best(f.program),
+                f.unit);
+    return true;
   }
   // The best run of each is the one least disturbed by whatever else the
   // machine was doing; the program, with far more round trips to the
   // window system, suffers more from such disturbance than the baseline.
-  double ratio = Best(program) / Best(baseline);
-  std::printf("opening a page of %d text notes, %d runs:\n", kNotes, runs);
-  std::printf("  median: baseline %.1f ms, program %.1f ms, ratio %.2f\n", Median(baseline), Median(program),
-              Median(program) / Median(baseline));
-  std::printf("  best:   baseline %.1f ms, program %.1f ms, ratio %.2f (must stay under 2)\n", Best(baseline),
-              Best(program), ratio);
-  return ratio < 2.0 ? 0 : 1;
+  double ratio = Best(f.program) / Best(f.baseline);
+  std::printf("  %-34s best %9.1f against %9.1f %s, ratio %.2f (target %.1f)%s\n", f.name, Best(f.program),
+              Best(f.baseline), f.unit, ratio, f.target, ratio <= f.target ? "" : "  MISSED");
+  return ratio <= f.target;
+}
+
+int RunBenchmark(int runs) {
+  RegValueGuard rootGuard("Software\\Quendra\\Memopane", "RootPath2");
+  UnmanagedWindowsScope unmanagedProgram;
+  UnmanagedWindowsScope unmanagedBaseline("memopane_bench.exe");
+  TempFolder root("memo-bench");
+  MakeStore(root.path());
+  Figure startUp{"start-up to the main bar", "ms", 1.5, {}, {}};
+  Figure page{"page switch to the notes", "ms", 2.0, {}, {}};
+  Figure start{"start-up on the page of notes", "ms", 2.0, {}, {}};
+  Figure memory{"working set with the notes open", "MiB", 2.0, {}, {}};
+  Figure away{"switch away from the page", "ms", 0, {}, {}};
+  Figure quit{"quit on the page", "ms", 0, {}, {}};
+  for (int run = 0; run < runs; ++run) {
+    double baselineMemory = -1;
+    double bBar = TimeBaselineBar(), pBar = TimeProgramBar(root.path());
+    double bPage = TimeBaseline(root.path()), pPage = TimeProgram(root.path());
+    double bStart = TimeBaselineStart(root.path(), &baselineMemory);
+    StartFigures p = TimeProgramStart(root.path());
+    std::printf("run %d: bar %.1f/%.1f ms, page %.1f/%.1f ms, start %.1f/%.1f ms, memory %.1f/%.1f MiB, "
+                "away %.1f ms, quit %.1f ms (program/baseline)\n",
+                run + 1, pBar, bBar, pPage, bPage, p.start, bStart, p.memory, baselineMemory, p.away, p.quit);
+    std::fflush(stdout);
+    if (bBar < 0 || pBar < 0 || bPage < 0 || pPage < 0 || bStart < 0 || baselineMemory < 0 || p.start < 0 ||
+        p.memory < 0 || p.away < 0 || p.quit < 0) {
+      std::printf("run %d failed\n", run + 1);
+      return 2;
+    }
+    startUp.program.push_back(pBar);
+    startUp.baseline.push_back(bBar);
+    page.program.push_back(pPage);
+    page.baseline.push_back(bPage);
+    start.program.push_back(p.start);
+    start.baseline.push_back(bStart);
+    memory.program.push_back(p.memory);
+    memory.baseline.push_back(baselineMemory);
+    away.program.push_back(p.away);
+    quit.program.push_back(p.quit);
+  }
+  std::printf("a page of %d text notes, %d runs:\n", gNotes, runs);
+  bool met = true;
+  for (const Figure* f : {&startUp, &page, &start, &memory, &away, &quit}) met = Report(*f) && met;
+  return met ? 0 : 1;
 }
 
 }  // namespace
 }  // namespace memo::test
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == memo::test::kBaselineFlag) {
-    return memo::test::RunBaseline(argv[2], argv[3]);
+  using namespace memo::test;
+  if (argc == 2 && std::string(argv[1]) == kBaselineBarFlag) return RunBaselineBar();
+  if ((argc == 4 || argc == 5) && std::string(argv[1]) == kBaselineFlag) {
+    gNotes = std::atoi(argv[2]);
+    return RunBaseline(argv[3], argc == 5 ? argv[4] : nullptr);
   }
-  // An optional argument: the number of runs.
-  int runs = argc == 2 ? std::atoi(argv[1]) : memo::test::kDefaultRuns;
-  return memo::test::RunBenchmark(runs > 0 ? runs : memo::test::kDefaultRuns);
+  // Optional arguments: the number of runs, and of notes on the page.
+  int runs = argc >= 2 ? std::atoi(argv[1]) : kDefaultRuns;
+  if (argc >= 3 && std::atoi(argv[2]) > 0) gNotes = std::atoi(argv[2]);
+  return RunBenchmark(runs > 0 ? runs : kDefaultRuns);
 }
