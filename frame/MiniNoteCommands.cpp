@@ -21,35 +21,6 @@ namespace {
 
 HWND Body(HWND hwnd) { return ::GetDlgItem(hwnd, kIdBody); }
 
-bool OffersFormat(IDataObject* data, CLIPFORMAT format) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  return data && data->QueryGetData(&fe) == S_OK;
-}
-
-CLIPFORMAT ShellIdListFormat() {
-  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(::RegisterClipboardFormatA("Shell IDList Array"));
-  return format;
-}
-
-// The bytes of a medium in global memory, bounded by the block's size.
-bool GetDataBytes(IDataObject* data, CLIPFORMAT format, std::vector<unsigned char>* bytes) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium{};
-  if (FAILED(data->GetData(&fe, &medium))) return false;
-  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
-  if (ok) {
-    SIZE_T size = ::GlobalSize(medium.hGlobal);
-    const void* p = ::GlobalLock(medium.hGlobal);
-    ok = p != nullptr;
-    if (ok) {
-      bytes->assign(static_cast<const unsigned char*>(p), static_cast<const unsigned char*>(p) + size);
-      ::GlobalUnlock(medium.hGlobal);
-    }
-  }
-  ::ReleaseStgMedium(&medium);
-  return ok;
-}
-
 // The file and section that a move command puts the mini note into, or
 // false when there is no such target (or it is the current owner).
 struct MoveTarget {
@@ -223,7 +194,7 @@ void MiniNote::Attach(HWND hwnd) {
 }
 
 LRESULT MiniNote::OnDropQuery(IDataObject* data) {
-  return OffersFormat(data, CF_HDROP) || OffersFormat(data, ShellIdListFormat());
+  return OffersHGlobal(data, CF_HDROP) || OffersHGlobal(data, ShellIdListClipFormat());
 }
 
 void MiniNote::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
@@ -231,7 +202,7 @@ void MiniNote::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
   if (!data) return;
   bool linked = false;
   std::vector<unsigned char> bytes;
-  if (GetDataBytes(data, ShellIdListFormat(), &bytes)) {
+  if (GetHGlobalBytes(data, ShellIdListClipFormat(), &bytes)) {
     std::vector<IdlBytes> items = AbsoluteIdlsFromCida(bytes.data(), bytes.size());
     if (!items.empty()) {
       ::SendMessageA(hwnd, kMsgSetLink, 0, reinterpret_cast<LPARAM>(IdlFromBytes(items.front()).release()));
@@ -240,7 +211,7 @@ void MiniNote::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
   }
   // A path names the item more plainly than the shell's list: it wins, but
   // only when the shell can parse it (else the link just made would go).
-  if (GetDataBytes(data, CF_HDROP, &bytes)) {
+  if (GetHGlobalBytes(data, CF_HDROP, &bytes)) {
     std::vector<std::string> files = FilesFromDropFiles(bytes.data(), bytes.size());
     CoTaskMem<ITEMIDLIST> idl = files.empty() ? CoTaskMem<ITEMIDLIST>() : IdlFromPath(files.front());
     if (idl) {

@@ -76,37 +76,6 @@ POINT WindowPosition(HWND hwnd) {
   return POINT{r.left, r.top};
 }
 
-bool OffersFormat(IDataObject* data, CLIPFORMAT format) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  return data && data->QueryGetData(&fe) == S_OK;
-}
-
-CLIPFORMAT ShellIdListFormat() {
-  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(::RegisterClipboardFormatA("Shell IDList Array"));
-  return format;
-}
-
-// The bytes of an HGLOBAL medium, bounded by its size.
-std::vector<unsigned char> GlobalBytes(HGLOBAL global) {
-  std::vector<unsigned char> bytes;
-  SIZE_T size = ::GlobalSize(global);
-  if (const void* p = ::GlobalLock(global)) {
-    bytes.assign(static_cast<const unsigned char*>(p), static_cast<const unsigned char*>(p) + size);
-    ::GlobalUnlock(global);
-  }
-  return bytes;
-}
-
-bool GetDataBytes(IDataObject* data, CLIPFORMAT format, std::vector<unsigned char>* bytes) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium{};
-  if (FAILED(data->GetData(&fe, &medium))) return false;
-  bool ok = medium.tymed == TYMED_HGLOBAL && medium.hGlobal;
-  if (ok) *bytes = GlobalBytes(medium.hGlobal);
-  ::ReleaseStgMedium(&medium);
-  return ok;
-}
-
 // A linked mini note for one dropped item at point, which then moves on.
 void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
   std::string section = NewMiniSection(SettingsFileOfWindow(owner));
@@ -504,7 +473,7 @@ void TopLevelWindow::DuplicateNote(HWND hwnd) {
 }
 
 LRESULT TopLevelWindow::OnDropQuery(IDataObject* data) {
-  return OffersFormat(data, CF_HDROP) || OffersFormat(data, ShellIdListFormat());
+  return OffersHGlobal(data, CF_HDROP) || OffersHGlobal(data, ShellIdListClipFormat());
 }
 
 void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
@@ -513,11 +482,11 @@ void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
   POINT point;
   ::GetCursorPos(&point);
   std::vector<unsigned char> bytes;
-  if (GetDataBytes(data, ShellIdListFormat(), &bytes)) {
+  if (GetHGlobalBytes(data, ShellIdListClipFormat(), &bytes)) {
     for (const IdlBytes& idl : AbsoluteIdlsFromCida(bytes.data(), bytes.size())) {
       MakeMiniNoteForItem(hwnd, IdlFromBytes(idl), &point);
     }
-  } else if (GetDataBytes(data, CF_HDROP, &bytes)) {
+  } else if (GetHGlobalBytes(data, CF_HDROP, &bytes)) {
     for (const std::string& file : FilesFromDropFiles(bytes.data(), bytes.size())) {
       MakeMiniNoteForItem(hwnd, IdlFromPath(file), &point);
     }
