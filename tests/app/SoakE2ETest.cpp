@@ -83,18 +83,7 @@ int Answering(char letter, int button, const std::function<void()>& action) {
       for (HWND menu : PopupMenus(::GetCurrentProcessId())) {
         if (letter && answered.insert(menu).second) MenuPostChar(menu, letter);
       }
-      HWND box = nullptr;
-      ::EnumWindows(
-          [](HWND hwnd, LPARAM lParam) -> BOOL {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") {
-              return TRUE;
-            }
-            *reinterpret_cast<HWND*>(lParam) = hwnd;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&box));
+      HWND box = VisibleDialogOfThisProcess();
       if (box && answered.insert(box).second) {
         ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));

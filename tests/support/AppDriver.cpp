@@ -412,6 +412,20 @@ void AppDriver::Kill() {
   pid_ = 0;
 }
 
+HWND VisibleDialogOfThisProcess() {
+  HWND box = nullptr;
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") return TRUE;
+        *reinterpret_cast<HWND*>(lParam) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  return box;
+}
+
 int TrayIconCount() {
   // Wine's tray window (shown when no desktop shell offers one) holds one
   // child window per icon; the Windows task bar one toolbar button per icon.
@@ -436,18 +450,7 @@ std::optional<DialogInfo> AnswerOwnDialog(int buttonId, const std::function<void
     DWORD start = ::GetTickCount();
     while (!answered && ::GetTickCount() - start < ms) {
       ::Sleep(20);
-      HWND box = nullptr;
-      ::EnumWindows(
-          [](HWND hwnd, LPARAM lParam) -> BOOL {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") {
-              return TRUE;
-            }
-            *reinterpret_cast<HWND*>(lParam) = hwnd;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&box));
+      HWND box = VisibleDialogOfThisProcess();
       if (!box) continue;
       answered = ReadDialog(box);
       ::PostMessageA(box, WM_COMMAND, buttonId, 0);

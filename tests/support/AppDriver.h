@@ -163,6 +163,10 @@ class AppDriver {
   DWORD pid_ = 0;
 };
 
+// A visible dialog ("#32770") of this process (a box or a shell dialog shown
+// by code running in the test), or nullptr.
+HWND VisibleDialogOfThisProcess();
+
 // Icons in the notification area (Wine's own tray window, or the Windows
 // task bar's); -1 when there is no tray.
 int TrayIconCount();
