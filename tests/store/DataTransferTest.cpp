@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <optional>
@@ -382,10 +383,17 @@ class GuardedBlock {
   unsigned char* base_ = nullptr;
 };
 
+// CI's fixed seed and count, or those of a longer run (scripts/fuzz.sh).
+unsigned long EnvNumber(const char* name, unsigned long fallback) {
+  const char* value = std::getenv(name);
+  return value && *value ? std::strtoul(value, nullptr, 10) : fallback;
+}
+
 TEST(ReadersFuzzTest, RandomAndMutatedBlocksNeverReadPastTheirEnd) {
   GuardedBlock guard;
   ASSERT_TRUE(guard.ok());
-  std::mt19937 random(20261207u);
+  std::mt19937 random(static_cast<unsigned>(EnvNumber("MEMOPANE_FUZZ_SEED", 20261207u)));
+  const unsigned long blocks = EnvNumber("MEMOPANE_FUZZ_BLOCKS", 5000000u);
   auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
   const std::wstring wlist = std::wstring(L"C:\\a.txt") + L'\0' + L"C:\\\x65E5\\b" + L'\0' + L'\0';
   const std::vector<Bytes> seeds = {
@@ -399,7 +407,7 @@ TEST(ReadersFuzzTest, RandomAndMutatedBlocksNeverReadPastTheirEnd) {
   };
   const uint32_t interesting[] = {0, 1, 2, 4, 12, 20, 76, 0x7FFF, 0xFFFF, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu};
   size_t read = 0;
-  for (int round = 0; round < 5000000; ++round) {
+  for (unsigned long round = 0; round < blocks; ++round) {
     Bytes b;
     if (below(4) == 0) {
       b.resize(below(600));
