@@ -153,17 +153,7 @@ std::string PlainFileName(const std::string& proposed) {
   size_t first = name.find_first_not_of(' ');
   name.erase(0, first == std::string::npos ? name.size() : first);
   if (name.empty()) return name;
-  // Device names open the device, whatever extension follows.
-  std::string stem = name.substr(0, name.find('.'));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-  bool device = false;
-  for (const char* d : kDevices) device = device || EqualsNoCase(stem, d);
-  if (stem.size() == 4 && (EqualsNoCase(stem.substr(0, 3), "COM") || EqualsNoCase(stem.substr(0, 3), "LPT")) &&
-      stem[3] >= '1' && stem[3] <= '9') {
-    device = true;
-  }
-  return device ? "_" + name : name;
+  return IsDeviceName(name) ? "_" + name : name;
 }
 
 std::vector<unsigned char> CidaForOneItem(const IdlBytes& parent, const IdlBytes& item) {

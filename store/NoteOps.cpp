@@ -11,18 +11,6 @@
 namespace memo {
 namespace {
 
-bool IsDeviceName(const std::string& name) {
-  // The device names are reserved with any extension ("nul.txt" too).
-  std::string stem = name.substr(0, name.find('.'));
-  static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
-                                         "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
-                                         "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
-  for (const char* device : kDevices) {
-    if (EqualsNoCase(stem, device)) return true;
-  }
-  return false;
-}
-
 bool HasControlChar(const std::string& name) {
   for (size_t i = 0; i < name.size(); i += IsLeadByteAt(name, i) ? 2 : 1) {
     if (!IsLeadByteAt(name, i) && static_cast<unsigned char>(name[i]) < 0x20) return true;

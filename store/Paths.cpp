@@ -129,4 +129,15 @@ bool EqualsNoCase(const std::string& a, const char* b) {
   return true;
 }
 
+bool IsDeviceName(const std::string& name) {
+  std::string stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (EqualsNoCase(stem, device)) return true;
+  }
+  return stem.size() == 4 && (EqualsNoCase(stem.substr(0, 3), "COM") || EqualsNoCase(stem.substr(0, 3), "LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
 }  // namespace memo

@@ -49,4 +49,8 @@ bool ContainsAnyChar(const std::string& s, const char* set);
 // ASCII case-insensitive equality ("common", extensions).
 bool EqualsNoCase(const std::string& a, const char* b);
 
+// Whether Windows opens a device for this file name: "CON", "lpt9" and the
+// like with any extension, and with blanks before it ("nul .txt").
+bool IsDeviceName(const std::string& name);
+
 }  // namespace memo

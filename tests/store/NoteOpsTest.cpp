@@ -47,7 +47,7 @@ TEST(CheckPageName, CommonInAnyCaseIsReserved) {
 
 TEST(CheckPageName, NamesThatWindowsCannotUseAsAFolderAreInvalid) {
   for (const char* name : {"CON", "con", "PRN", "AUX", "NUL", "nul", "COM1", "com9", "LPT1", "lpt9", "CON.txt",
-                           "nul.x.y", "a ", "a.", "ページ.", "ページ ", " ", ".", "..", "a\tb", "\x01"}) {
+                           "lpt9 .nul", "nul .txt", "nul.x.y", "a ", "a.", "ページ.", "ページ ", " ", ".", "..", "a\tb", "\x01"}) {
     EXPECT_EQ(CheckPageName(name, kRoot), PageNameCheck::kInvalid) << "[" << name << "]";
   }
 }
