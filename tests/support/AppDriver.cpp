@@ -265,7 +265,7 @@ AppDriver::~AppDriver() { Kill(); }
 
 bool AppDriver::Start(int showCommand) {
   Kill();
-  std::string exe = MemopaneExe();
+  std::string exe = program_.empty() ? MemopaneExe() : program_;
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESHOWWINDOW;

@@ -120,6 +120,10 @@ class AppDriver {
   AppDriver(const AppDriver&) = delete;
   AppDriver& operator=(const AppDriver&) = delete;
 
+  // The program Start runs: memopane.exe beside the test program, or this
+  // one (an unpacked release, say).
+  void SetProgram(std::string exe) { program_ = std::move(exe); }
+
   // Starts memopane.exe as it is, with whatever the registry holds.
   bool Start(int showCommand = SW_SHOWNORMAL);
   // Points the registry at root, writes Info/Splash (0 unless asked) to its
@@ -159,6 +163,7 @@ class AppDriver {
   void Kill();
 
  private:
+  std::string program_;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
 };
