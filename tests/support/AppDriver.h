@@ -40,6 +40,11 @@ std::string MemopaneExe();  // memopane.exe beside the test program
 // copy that an earlier, failed test left behind.
 void KillStrayCopies();
 
+// Every top-level window of the desktop. The system's enumerations call back
+// stdcall functions, which a lambda is not on 32-bit Windows: tests filter
+// this list instead.
+std::vector<HWND> TopLevelWindows();
+
 std::string WindowText(HWND hwnd);
 std::string ClassOf(HWND hwnd);
 RECT WindowRect(HWND hwnd);
@@ -79,6 +84,7 @@ class AsyncSetText {
 
  private:
   struct State;
+  static DWORD WINAPI Send(LPVOID param);
   std::shared_ptr<State> state_;
   HANDLE thread_ = nullptr;
 };
