@@ -7,15 +7,20 @@
 
 namespace memo {
 
+namespace {
+
+// A named CALLBACK function, not a lambda: on 32-bit Windows a lambda
+// converts only to a cdecl pointer, and the system calls it stdcall.
+BOOL CALLBACK AddWindow(HWND hwnd, LPARAM lParam) {
+  reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> ThreadWindows() {
   std::vector<HWND> windows;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  ::EnumThreadWindows(::GetCurrentThreadId(), AddWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 

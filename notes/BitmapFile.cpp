@@ -50,7 +50,7 @@ std::vector<RGBQUAD> ReadColorTable(HDC dc, HBITMAP bitmap, const BITMAP& info) 
   query.header.biBitCount = info.bmBitsPixel;
   query.header.biCompression = BI_RGB;
   if (!::GetDIBits(dc, bitmap, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&query), DIB_RGB_COLORS)) return {};
-  colors.assign(query.colors, query.colors + (1 << info.bmBitsPixel));
+  colors.assign(query.colors, query.colors + (info.bmBitsPixel == 4 ? 16 : 256));
   return colors;
 }
 

@@ -1,11 +1,12 @@
 #!/bin/sh
 # Installs what building and testing Memopane needs on Debian or Ubuntu:
-# the MinGW-w64 cross compilers (posix thread model), Wine, Xvfb, Japanese
-# fonts (VL Gothic stands in for the Windows ones), CMake, GoogleTest's
-# sources and ImageMagick. Safe to run again.
+# the MinGW-w64 cross compilers for 64- and 32-bit Windows (posix thread
+# model), Wine, Xvfb, Japanese fonts (VL Gothic stands in for the Windows
+# ones), CMake, GoogleTest's sources and ImageMagick. Safe to run again.
 set -eu
 
 packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 xvfb xauth fonts-ipafont-gothic fonts-vlgothic cmake make googletest imagemagick locales"
 
 missing=""

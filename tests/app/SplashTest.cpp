@@ -59,8 +59,9 @@ TEST(SplashTest, VersionTextFromTheProductVersion) {
   EXPECT_EQ(SplashVersionText(MAKELONG(0, 1), MAKELONG(0, 0)), "Ver 1.0a");
   EXPECT_EQ(SplashVersionText(MAKELONG(0, 2), MAKELONG(0, 16)), "Ver 2.0q");
   EXPECT_EQ(SplashVersionText(MAKELONG(12, 3), MAKELONG(7, 1)), "Ver 3.12b");
-  // This program carries the product's version resource, 1.0.0.0.
-  EXPECT_EQ(FileVersionText(ProgramPath()), "Ver 1.0a");
+  // This program carries the product's version resource, written from the
+  // version the build was configured with.
+  EXPECT_EQ(FileVersionText(ProgramPath()), MEMOPANE_SPLASH_VERSION_TEXT);
   // A file without one, or no file at all, reads as version 0.0.
   test::TempFolder folder;
   ASSERT_TRUE(test::WriteBytes(folder / "plain.txt", "no resources here"));

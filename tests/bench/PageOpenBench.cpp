@@ -90,24 +90,16 @@ void MakeStore(const std::string& root) {
 }
 
 size_t VisibleWindows(DWORD pid, const char* className) {
-  struct Query {
-    DWORD pid;
-    const char* className;
-    size_t count;
-  } query{pid, className, 0};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lParam);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hwnd, &pid);
-        if (pid != q->pid || !::IsWindowVisible(hwnd)) return TRUE;
-        char name[64] = {};
-        ::GetClassNameA(hwnd, name, sizeof(name));
-        if (lstrcmpA(name, q->className) == 0) ++q->count;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&query));
-  return query.count;
+  size_t count = 0;
+  for (HWND hwnd : TopLevelWindows()) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != pid || !::IsWindowVisible(hwnd)) continue;
+    char name[64] = {};
+    ::GetClassNameA(hwnd, name, sizeof(name));
+    if (lstrcmpA(name, className) == 0) ++count;
+  }
+  return count;
 }
 
 // Milliseconds from start until the process shows count windows of the

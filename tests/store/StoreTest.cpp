@@ -78,7 +78,9 @@ TEST_F(StoreTest, ListingsLeaveOutNamesTheCodePageCannotHold) {
   std::vector<std::string> names;
   for (const WIN32_FIND_DATAA& entry : ListFolder(root_)) {
     names.push_back(entry.cFileName);
-    if (names.back() == "表ページ") EXPECT_TRUE(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (names.back() == "表ページ") {
+      EXPECT_TRUE(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a&b.txt", "表ページ"}));

@@ -56,6 +56,21 @@ void KillStrayCopies() {
   ::CloseHandle(snapshot);
 }
 
+namespace {
+
+BOOL CALLBACK AddWindow(HWND hwnd, LPARAM lParam) {
+  reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
 std::string WindowText(HWND hwnd) {
   // WM_GETTEXT crosses processes; the buffer is ours, as long as the text
   // (a note's body can hold megabytes).
@@ -169,24 +184,23 @@ AsyncSetText::AsyncSetText(HWND hwnd, std::string text) : state_(std::make_share
   state_->hwnd = hwnd;
   state_->text = std::move(text);
   auto* held = new std::shared_ptr<State>(state_);
-  thread_ = ::CreateThread(
-      nullptr, 0,
-      [](LPVOID param) -> DWORD {
-        std::unique_ptr<std::shared_ptr<State>> state(static_cast<std::shared_ptr<State>*>(param));
-        State& s = **state;
-        DWORD_PTR result = FALSE;
-        if (::SendMessageTimeoutA(s.hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.text.c_str()),
-                                  SMTO_NORMAL, 60000, &result)) {
-          s.result = static_cast<LRESULT>(result);
-        }
-        ::InterlockedExchange(&s.done, 1);
-        return 0;
-      },
-      held, 0, nullptr);
+  thread_ = ::CreateThread(nullptr, 0, Send, held, 0, nullptr);
   if (!thread_) {
     delete held;
     state_->done = 1;
   }
+}
+
+DWORD WINAPI AsyncSetText::Send(LPVOID param) {
+  std::unique_ptr<std::shared_ptr<State>> state(static_cast<std::shared_ptr<State>*>(param));
+  State& s = **state;
+  DWORD_PTR result = FALSE;
+  if (::SendMessageTimeoutA(s.hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.text.c_str()), SMTO_NORMAL,
+                            60000, &result)) {
+    s.result = static_cast<LRESULT>(result);
+  }
+  ::InterlockedExchange(&s.done, 1);
+  return 0;
 }
 
 AsyncSetText::~AsyncSetText() {
@@ -265,7 +279,7 @@ AppDriver::~AppDriver() { Kill(); }
 
 bool AppDriver::Start(int showCommand) {
   Kill();
-  std::string exe = MemopaneExe();
+  std::string exe = program_.empty() ? MemopaneExe() : program_;
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -296,27 +310,17 @@ bool AppDriver::Running() const {
 
 std::vector<HWND> AppDriver::Windows(const char* className, const char* title,
                                      bool visibleOnly) const {
-  struct Query {
-    DWORD pid;
-    const char* className;
-    const char* title;
-    bool visibleOnly;
-    std::vector<HWND> found;
-  } query{pid_, className, title, visibleOnly, {}};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lParam);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hwnd, &pid);
-        if (pid != q->pid) return TRUE;
-        if (q->visibleOnly && !::IsWindowVisible(hwnd)) return TRUE;
-        if (q->className && ClassOf(hwnd) != q->className) return TRUE;
-        if (q->title && WindowText(hwnd) != q->title) return TRUE;
-        q->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&query));
-  return query.found;
+  std::vector<HWND> found;
+  for (HWND hwnd : TopLevelWindows()) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != pid_) continue;
+    if (visibleOnly && !::IsWindowVisible(hwnd)) continue;
+    if (className && ClassOf(hwnd) != className) continue;
+    if (title && WindowText(hwnd) != title) continue;
+    found.push_back(hwnd);
+  }
+  return found;
 }
 
 HWND AppDriver::FindWindowOf(const char* className, const char* title) const {
@@ -413,17 +417,12 @@ void AppDriver::Kill() {
 }
 
 HWND VisibleDialogOfThisProcess() {
-  HWND box = nullptr;
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hwnd, &pid);
-        if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hwnd) || ClassOf(hwnd) != "#32770") return TRUE;
-        *reinterpret_cast<HWND*>(lParam) = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&box));
-  return box;
+  for (HWND hwnd : TopLevelWindows()) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) && ClassOf(hwnd) == "#32770") return hwnd;
+  }
+  return nullptr;
 }
 
 int TrayIconCount() {

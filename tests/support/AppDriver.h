@@ -40,6 +40,11 @@ std::string MemopaneExe();  // memopane.exe beside the test program
 // copy that an earlier, failed test left behind.
 void KillStrayCopies();
 
+// Every top-level window of the desktop. The system's enumerations call back
+// stdcall functions, which a lambda is not on 32-bit Windows: tests filter
+// this list instead.
+std::vector<HWND> TopLevelWindows();
+
 std::string WindowText(HWND hwnd);
 std::string ClassOf(HWND hwnd);
 RECT WindowRect(HWND hwnd);
@@ -79,6 +84,7 @@ class AsyncSetText {
 
  private:
   struct State;
+  static DWORD WINAPI Send(LPVOID param);
   std::shared_ptr<State> state_;
   HANDLE thread_ = nullptr;
 };
@@ -120,6 +126,10 @@ class AppDriver {
   AppDriver(const AppDriver&) = delete;
   AppDriver& operator=(const AppDriver&) = delete;
 
+  // The program Start runs: memopane.exe beside the test program, or this
+  // one (an unpacked release, say).
+  void SetProgram(std::string exe) { program_ = std::move(exe); }
+
   // Starts memopane.exe as it is, with whatever the registry holds.
   bool Start(int showCommand = SW_SHOWNORMAL);
   // Points the registry at root, writes Info/Splash (0 unless asked) to its
@@ -159,6 +169,7 @@ class AppDriver {
   void Kill();
 
  private:
+  std::string program_;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/ClassNames.h"
+#include "frame/ThreadWindows.h"
 #include "tests/support/AppDriver.h"
 
 namespace memo::test {
@@ -66,16 +67,12 @@ void Drain() {
 
 std::vector<HWND> NoteWindowsOfThisThread() {
   std::vector<HWND> found;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        std::string cls = ClassOf(hwnd);
-        for (const char* note : kNoteClasses) {
-          if (cls == note) reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  for (HWND hwnd : ThreadWindows()) {
+    std::string cls = ClassOf(hwnd);
+    for (const char* note : kNoteClasses) {
+      if (cls == note) found.push_back(hwnd);
+    }
+  }
   return found;
 }
 

@@ -6,22 +6,13 @@
 namespace memo::test {
 
 std::vector<HWND> PopupMenus(DWORD pid) {
-  struct Query {
-    DWORD pid;
-    std::vector<HWND> found;
-  } query{pid, {}};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lParam);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == q->pid && ::IsWindowVisible(hwnd) && ClassOf(hwnd) == "#32768") {
-          q->found.push_back(hwnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&query));
-  return query.found;
+  std::vector<HWND> found;
+  for (HWND hwnd : TopLevelWindows()) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == pid && ::IsWindowVisible(hwnd) && ClassOf(hwnd) == "#32768") found.push_back(hwnd);
+  }
+  return found;
 }
 
 HWND WaitPopupMenu(DWORD pid, size_t count, DWORD ms) {
