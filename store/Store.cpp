@@ -40,12 +40,21 @@ constexpr DWORD kNoteFrameStyle = WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILD
 }  // namespace
 
 std::string RootFolder() {
-  char buffer[kMaxPathBytes] = {};
-  DWORD length = ::GetEnvironmentVariableA(kRootEnvVar, buffer, sizeof(buffer));
+  // Read wide and converted here: Wine's ANSI reader copies as many bytes as
+  // the value has characters, so a root with Japanese in its name came back
+  // cut short.
+  wchar_t name[sizeof(kRootEnvVar)] = {};
+  for (size_t i = 0; i < sizeof(kRootEnvVar); ++i) name[i] = static_cast<unsigned char>(kRootEnvVar[i]);
+  wchar_t wide[kMaxPathBytes] = {};
+  DWORD length = ::GetEnvironmentVariableW(name, wide, kMaxPathBytes);
   // Too long a value returns the size it would need (more than the buffer)
   // and leaves the buffer undefined; it is no usable root.
-  if (length == 0 || length >= sizeof(buffer)) return std::string();
-  return std::string(buffer, length);
+  if (length == 0 || length >= kMaxPathBytes) return std::string();
+  char buffer[kMaxPathBytes] = {};
+  int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), buffer, sizeof(buffer) - 1,
+                                    nullptr, nullptr);
+  if (bytes <= 0) return std::string();
+  return std::string(buffer, static_cast<size_t>(bytes));
 }
 
 std::string RootIniPath() { return PathJoin(RootFolder(), kRootIniName); }

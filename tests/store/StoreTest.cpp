@@ -24,6 +24,8 @@ using test::StoreTest;
 TEST_F(StoreTest, RootComesOnlyFromTheEnvironment) {
   EXPECT_EQ(RootFolder(), root_);
   EXPECT_EQ(RootIniPath(), At("root.ini"));
+  ::SetEnvironmentVariableA("RootPath2", "C:\\メモ帳\\付箋");
+  EXPECT_EQ(RootFolder(), "C:\\メモ帳\\付箋");
   ::SetEnvironmentVariableA("RootPath2", std::string(300, 'x').c_str());
   EXPECT_EQ(RootFolder(), "");
   ::SetEnvironmentVariableA("RootPath2", nullptr);
