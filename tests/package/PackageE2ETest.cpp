@@ -28,11 +28,12 @@ using PackageTest = AppTest;
 TEST_F(PackageTest, UnpackedProgramRunsAndAddsNothingToItsFolder) {
   const std::string unpacked = UnpackedFolder();
   ASSERT_FALSE(unpacked.empty()) << "MEMOPANE_UNPACKED is not set: run this test through ctest";
-  // One folder named after the zip, holding the program and its two texts.
+  // One folder named after the zip, holding the program, its two texts and
+  // the README's picture.
   const std::vector<std::string> top = ListNames(unpacked);
   ASSERT_EQ(top.size(), 1u) << unpacked;
   const std::string folder = Join(unpacked, top[0]);
-  const std::vector<std::string> files{"LICENSE", "README.md", "memopane.exe"};
+  const std::vector<std::string> files{"LICENSE", "README.md", "docs", "memopane.exe"};
   ASSERT_EQ(ListNames(folder), files);
 
   app_.SetProgram(Join(folder, "memopane.exe"));
