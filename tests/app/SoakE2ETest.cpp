@@ -206,7 +206,9 @@ class SoakTest : public ::testing::Test {
 
   void Round(int round) {
     const char* pages[] = {"A", "B"};
-    for (int i = 0; i < counts_.PerRound(counts_.switches); ++i) SwitchTo(pages[(i + 1) % 2]);
+    // An even number, so that the round goes on from A whatever the counts.
+    int switches = counts_.PerRound(counts_.switches);
+    for (int i = 0; i < switches + switches % 2; ++i) SwitchTo(pages[(i + 1) % 2]);
     ASSERT_EQ(WindowText(bar_), "A");
     for (int i = 0; i < counts_.PerRound(counts_.cycles); ++i) {
       ASSERT_NO_FATAL_FAILURE(NoteCycle(round * 100000 + i));
