@@ -7,6 +7,7 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
+#include "frame/EditTabs.h"
 #include "frame/Geometry.h"
 #include "frame/Layered.h"
 #include "frame/Messages.h"
@@ -27,6 +28,7 @@ constexpr COLORREF kDefaultText = RGB(0, 0, 0);
 constexpr COLORREF kDefaultBackground = RGB(255, 255, 255);
 constexpr UINT kSaveDelayMs = 10000;
 constexpr DWORD kBodyStyle = WS_CHILD | WS_CLIPSIBLINGS | ES_MULTILINE | ES_AUTOVSCROLL;
+constexpr int kTabStopUnits = 8;  // two average characters
 // Set on the body once it holds the stored text: only then may its
 // destruction write the text back (a body that never loaded it would
 // otherwise wipe the stored text).
@@ -249,8 +251,7 @@ LRESULT MiniNote::OnCreate(HWND hwnd) {
                                 nullptr);
   if (body) {
     ::SendMessageA(body, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
-    int tabStop = 8;
-    ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+    EditSetTabStop(body, kTabStopUnits);
     WNDPROC previous =
         reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(body, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BodyProc)));
     if (!gEditProc && previous != &BodyProc) gEditProc = previous;
@@ -299,6 +300,7 @@ void MiniNote::OnDestroy(HWND hwnd) {
     IniWriteIdl(file, section.c_str(), kKeyIdl, link_.get());
   }
   RevokeDropTarget();
+  EditReleaseTabStops(::GetDlgItem(hwnd, kIdBody));
   ::RemovePropA(hwnd, kPropColorBG);
   ::RemovePropA(hwnd, kPropColorText);
 }

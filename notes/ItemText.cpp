@@ -6,6 +6,7 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
+#include "frame/EditTabs.h"
 #include "frame/Messages.h"
 #include "resources/resource.h"
 #include "store/Paths.h"
@@ -20,6 +21,7 @@ const ClassRegistrar kRegistrar(kClassText, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS
                                 &Dispatch<ItemText>);
 
 constexpr DWORD kBodyStyle = 0x54200044;  // child, visible, clip siblings, v-scroll, multi-line, auto v-scroll
+constexpr int kTabStopUnits = 8;            // two average characters
 constexpr COLORREF kDefaultBackground = 0x77FFFF;
 constexpr UINT kSaveDelayMs = 10000;
 constexpr UINT kMailCleanupMs = 20000;
@@ -58,6 +60,9 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       ::KillTimer(hwnd, kTimerSave);
       SaveWithFallback(hwnd, true);
       ::SendMessageA(hwnd, WM_TIMER, kTimerMail, 0);
+      break;
+    case WM_DESTROY:
+      EditReleaseTabStops(Body());
       break;
     case WM_CONTEXTMENU:
       OnContextMenu(hwnd, lParam);
@@ -144,8 +149,7 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return -1;
   }
   ::SendMessageA(body, EM_SETLIMITTEXT, 0, 0);
-  int tabStop = 8;
-  ::SendMessageA(body, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+  EditSetTabStop(body, kTabStopUnits);
   // Set before the frame shows the note, so that a page of notes paints
   // each text once.
   std::string bytes;

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs the soak test with the counts of a long day's use instead of CI's
-# short ones, and prints the GDI, USER and working-set figures of each round.
+# short ones, and prints the GDI, USER, heap-block and working-set figures of
+# each round.
 # Every count may be set in the environment beforehand (MEMOPANE_SOAK_ROUNDS,
 # _SWITCHES, _CYCLES, _MINIMIZES, _SHEETS, _BIG_NOTES, _BIG_VISITS: totals
 # over all rounds). The build folder is ./build, or $MEMOPANE_BUILD_DIR.

@@ -54,6 +54,25 @@ size_t WorkingSetBytes() {
   return counters.WorkingSetSize;
 }
 
+long HeapBlocksInUse() {
+  std::vector<HANDLE> heaps(64);
+  DWORD count = ::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count > heaps.size()) {
+    heaps.resize(count);
+    count = ::GetProcessHeaps(count, heaps.data());
+  }
+  long blocks = 0;
+  for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
+    if (!::HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (::HeapWalk(heaps[i], &entry)) {
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++blocks;
+    }
+    ::HeapUnlock(heaps[i]);
+  }
+  return blocks;
+}
+
 void Drain() {
   MSG msg;
   for (int round = 0; round < 3; ++round) {
