@@ -8,6 +8,7 @@
 #include "frame/Colors.h"
 #include "frame/Messages.h"
 #include "resources/resource.h"
+#include "store/LateLibrary.h"
 #include "store/Paths.h"
 #include "store/Store.h"
 #include "store/TextFile.h"
@@ -43,7 +44,7 @@ bool AskSaveName(HWND owner, char (&buffer)[kMaxPathBytes], const char* defaultE
   ofn.nMaxFile = kMaxPathBytes;
   ofn.lpstrDefExt = defaultExtension;
   ofn.Flags = kSaveDialogFlags;
-  return ::GetSaveFileNameA(&ofn) != FALSE;
+  return late::GetSaveFileNameA(&ofn) != FALSE;
 }
 
 }  // namespace
