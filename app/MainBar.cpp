@@ -120,6 +120,9 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case kMsgOpenStartPage:
       OpenStartPage(hwnd);
       return 0;
+    case kMsgFinishStart:
+      AddTrayIcon(hwnd);
+      return 0;
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT:
       Paint(hwnd, reinterpret_cast<HDC>(wParam));
@@ -185,9 +188,13 @@ LRESULT MainBar::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   CreateCaptionButton(hwnd, kCmdMenuButton, ">", "メニュー");
   CreateCaptionButton(hwnd, kCmdPageList, "V", "ページ一覧");
   LRESULT result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
-  // Only a complete bar shows in the notification area: an icon added
-  // before a failing step would outlive the window it calls back.
-  if (result != -1) AddTrayIcon(hwnd);
+  // The tray icon waits until the bar is on the screen: adding it is a
+  // round trip to the shell that the user should not wait for. Start-up
+  // shows the bar before its message loop runs, and the notes of the start
+  // page are posted by that show, so the icon comes after the first and
+  // before the others. Posted, it also comes only to a complete bar: an
+  // icon added before a failing step would outlive the window it calls back.
+  if (result != -1) ::PostMessageA(hwnd, kMsgFinishStart, 0, 0);
   return result;
 }
 

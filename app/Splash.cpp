@@ -10,6 +10,7 @@
 #include "frame/Messages.h"
 #include "frame/ThreadWindows.h"
 #include "resources/resource.h"
+#include "store/LateLibrary.h"
 #include "store/WinText.h"
 
 namespace memo {
@@ -95,13 +96,13 @@ std::string SplashVersionText(DWORD productVersionMS, DWORD productVersionLS) {
 std::string FileVersionText(const std::string& path) {
   DWORD ms = 0, ls = 0;
   DWORD ignored = 0;
-  DWORD size = path.empty() ? 0 : ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  DWORD size = path.empty() ? 0 : late::GetFileVersionInfoSizeA(path.c_str(), &ignored);
   if (size > 0) {
     std::vector<char> data(size);
     void* value = nullptr;
     UINT length = 0;
-    if (::GetFileVersionInfoA(path.c_str(), 0, size, data.data()) &&
-        ::VerQueryValueA(data.data(), "\\", &value, &length) && value && length >= sizeof(VS_FIXEDFILEINFO)) {
+    if (late::GetFileVersionInfoA(path.c_str(), 0, size, data.data()) &&
+        late::VerQueryValueA(data.data(), "\\", &value, &length) && value && length >= sizeof(VS_FIXEDFILEINFO)) {
       const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
       if (fixed->dwSignature == 0xFEEF04BD) {
         ms = fixed->dwProductVersionMS;

@@ -14,6 +14,7 @@
 #include "frame/SheetRules.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
+#include "store/LateLibrary.h"
 #include "store/Settings.h"
 #include "store/WinText.h"
 
@@ -93,7 +94,7 @@ void ChooseSlotColor(HWND page) {
   choose.rgbResult = state->colors[slot];
   choose.lpCustColors = gCustomColors;
   choose.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
-  if (!::ChooseColorA(&choose)) return;
+  if (!late::ChooseColorA(&choose)) return;
   state->colors[slot] = choose.rgbResult;
   RepaintSwatch(page);
 }

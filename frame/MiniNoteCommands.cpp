@@ -11,6 +11,7 @@
 #include "frame/Messages.h"
 #include "frame/PropertySheet.h"
 #include "store/DataTransfer.h"
+#include "store/LateLibrary.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
 #include "store/Store.h"
@@ -189,7 +190,7 @@ void MiniNote::Attach(HWND hwnd) {
   ofn.nMaxFile = sizeof(file);
   ofn.Flags = OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
               OFN_HIDEREADONLY;
-  if (!::GetOpenFileNameA(&ofn)) return;
+  if (!late::GetOpenFileNameA(&ofn)) return;
   ::SendMessageA(hwnd, kMsgSetLink, 0, reinterpret_cast<LPARAM>(IdlFromPath(file).release()));
 }
 

@@ -14,6 +14,7 @@
 #include "resources/resource.h"
 #include "store/DataTransfer.h"
 #include "store/Handles.h"
+#include "store/LateLibrary.h"
 #include "store/Paths.h"
 #include "store/Store.h"
 #include "store/WinText.h"
@@ -229,7 +230,7 @@ void ItemImage::CopyFromFile(HWND hwnd) {
   ofn.lpstrFile = chosen;
   ofn.nMaxFile = kMaxPathBytes;
   ofn.Flags = kOpenFlags;
-  if (!::GetOpenFileNameA(&ofn)) return;
+  if (!late::GetOpenFileNameA(&ofn)) return;
   ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(chosen));
   NaturalSize();
 }
@@ -273,7 +274,7 @@ void ItemImage::SaveAs(HWND hwnd) {
   ofn.nMaxFile = kMaxPathBytes;
   ofn.lpstrDefExt = ext.c_str();
   ofn.Flags = kSaveFlags;
-  if (!::GetSaveFileNameA(&ofn)) return;
+  if (!late::GetSaveFileNameA(&ofn)) return;
   std::string path = NotePathOfWindow(hwnd);
   if (!path.empty()) ::CopyFileA(path.c_str(), chosen, FALSE);
 }

@@ -9,6 +9,7 @@
 #include "frame/EditTabs.h"
 #include "frame/Messages.h"
 #include "resources/resource.h"
+#include "store/LateLibrary.h"
 #include "store/Paths.h"
 #include "store/Store.h"
 #include "store/TextFile.h"
@@ -45,7 +46,7 @@ bool AskSaveName(HWND owner, char (&buffer)[kMaxPathBytes], const char* defaultE
   ofn.nMaxFile = kMaxPathBytes;
   ofn.lpstrDefExt = defaultExtension;
   ofn.Flags = kSaveDialogFlags;
-  return ::GetSaveFileNameA(&ofn) != FALSE;
+  return late::GetSaveFileNameA(&ofn) != FALSE;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "notes/ItemWeb.h"
 #include "resources/resource.h"
 #include "store/FileSystem.h"
+#include "store/LateLibrary.h"
 #include "store/Store.h"
 #include "store/WinText.h"
 
@@ -58,7 +59,7 @@ void ChooseFile(HWND page) {
   ofn.nMaxFile = sizeof(file);
   ofn.Flags = OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
               OFN_HIDEREADONLY;
-  if (::GetOpenFileNameA(&ofn)) ::SetWindowTextA(UrlField(page), file);
+  if (late::GetOpenFileNameA(&ofn)) ::SetWindowTextA(UrlField(page), file);
 }
 
 // The host's window text is the URL of its last completed navigation.

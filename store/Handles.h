@@ -118,6 +118,14 @@ struct MenuTraits {
 };
 using UniqueMenu = UniqueResource<MenuTraits>;
 
+struct ModuleTraits {
+  using Type = HMODULE;
+  static Type Empty() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::FreeLibrary(h); }
+};
+using UniqueModule = UniqueResource<ModuleTraits>;
+
 struct GlobalTraits {
   using Type = HGLOBAL;
   static Type Empty() { return nullptr; }
