@@ -121,6 +121,8 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       OpenStartPage(hwnd);
       return 0;
     case kMsgFinishStart:
+      SetTooltip(hwnd, ::GetDlgItem(hwnd, kCmdMenuButton), "メニュー");
+      SetTooltip(hwnd, ::GetDlgItem(hwnd, kCmdPageList), "ページ一覧");
       AddTrayIcon(hwnd);
       return 0;
     case WM_ERASEBKGND:
@@ -185,8 +187,10 @@ LRESULT MainBar::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   SetColorProp(hwnd, kPropColorBG, 0xFFFFFF);
   std::string rootIni = RootIniPath();
   if (IniReadInt(rootIni, kSectionInfo, kKeyAutoRun, 1) != 0) SetAutoStart(true);
-  CreateCaptionButton(hwnd, kCmdMenuButton, ">", "メニュー");
-  CreateCaptionButton(hwnd, kCmdPageList, "V", "ページ一覧");
+  // Their tooltips come once the bar shows: the tooltip loads the common
+  // controls library, which the bar does not need to appear.
+  CreateCaptionButton(hwnd, kCmdMenuButton, ">", nullptr);
+  CreateCaptionButton(hwnd, kCmdPageList, "V", nullptr);
   LRESULT result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
   // The tray icon waits until the bar is on the screen: adding it is a
   // round trip to the shell that the user should not wait for. Start-up

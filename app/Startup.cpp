@@ -197,9 +197,6 @@ int RunProgram(HINSTANCE instance, int showCommand) {
                       reinterpret_cast<LPARAM>(&choice.root));
   }
 
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
-  ::InitCommonControlsEx(&icc);
-
   ComScope com;
   if (FAILED(::CoInitialize(nullptr))) {
     ShowStartError("CoInitialize failed");

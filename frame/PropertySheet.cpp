@@ -13,6 +13,7 @@
 #include "frame/SheetPages.h"
 #include "frame/SheetRules.h"
 #include "resources/resource.h"
+#include "store/LateLibrary.h"
 #include "store/WinText.h"
 
 namespace memo {
@@ -117,7 +118,7 @@ INT_PTR OpenPropertySheet(HWND window, int startPage) {
   header.pfnCallback = &SheetCallback;
 
   gSheetRunning = true;
-  INT_PTR result = ::PropertySheetA(&header);
+  INT_PTR result = late::PropertySheetA(&header);
   gSheetRunning = false;
   gOpenSheet = nullptr;
   return result;

@@ -3,11 +3,13 @@
 
 #include <commctrl.h>
 
+#include "store/LateLibrary.h"
+
 namespace memo {
 
 HWND SharedTooltip() {
   static HWND tooltip = nullptr;
-  if (!tooltip || !::IsWindow(tooltip)) {
+  if ((!tooltip || !::IsWindow(tooltip)) && EnsureCommonControls()) {
     tooltip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX,
                                 0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   }
@@ -15,6 +17,7 @@ HWND SharedTooltip() {
 }
 
 void SetTooltip(HWND owner, HWND tool, const char* text) {
+  if (!text) return;
   HWND tooltip = SharedTooltip();
   if (!tooltip) return;
   TTTOOLINFOA info{};

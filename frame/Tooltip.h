@@ -5,9 +5,9 @@
 
 namespace memo {
 
-// Adds or updates the tool (owner, tool window) with this text. The text
-// must stay valid while the tool exists: pass constants or text that lives
-// as long as the tool window.
+// Adds or updates the tool (owner, tool window) with this text; none for a
+// null text. The text must stay valid while the tool exists: pass constants
+// or text that lives as long as the tool window.
 void SetTooltip(HWND owner, HWND tool, const char* text);
 
 // The shared tooltip window (created on first use).

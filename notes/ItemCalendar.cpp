@@ -8,6 +8,7 @@
 #include "frame/Messages.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
+#include "store/LateLibrary.h"
 #include "store/WinText.h"
 
 namespace memo {
@@ -53,6 +54,7 @@ LRESULT ItemCalendar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 LRESULT ItemCalendar::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   SetColorProp(hwnd, kPropColorBG, 0xFFFFFF);
   SetColorProp(hwnd, kPropColorText, 0);
+  EnsureCommonControls();
   HWND calendar = ::CreateWindowExA(0, MONTHCAL_CLASSA, nullptr, WS_CHILD | WS_VISIBLE | MCS_MULTISELECT, 0, 0,
                                     0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)),
                                     ::GetModuleHandleA(nullptr), nullptr);

@@ -10,6 +10,7 @@
 #include "frame/ThreadWindows.h"
 #include "resources/resource.h"
 #include "store/FileSystem.h"
+#include "store/LateLibrary.h"
 #include "store/NoteOps.h"
 #include "store/Store.h"
 #include "store/WinText.h"
@@ -42,8 +43,8 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
                          SHGFI_SYSICONINDEX | SHGFI_ICONLOCATION | SHGFI_ATTRIBUTES | SHGFI_TYPENAME |
                              SHGFI_SMALLICON));
     COLORREF background = static_cast<COLORREF>(::SendMessageA(tree, TVM_GETBKCOLOR, 0, 0));
-    if (list && background != CLR_NONE && ImageList_GetBkColor(list) != background) {
-      ImageList_SetBkColor(list, background);
+    if (list && background != CLR_NONE && late::ImageList_GetBkColor(list) != background) {
+      late::ImageList_SetBkColor(list, background);
     }
   }
   return gTreeProc ? ::CallWindowProcA(gTreeProc, tree, message, wParam, lParam)
@@ -111,6 +112,7 @@ LRESULT ItemFolder::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 LRESULT ItemFolder::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   SetColorProp(hwnd, kPropColorText, 0);
   SetColorProp(hwnd, kPropColorBG, kDefaultBackground);
+  EnsureCommonControls();
   tree_ = ::CreateWindowExA(0, WC_TREEVIEWA, nullptr, kTreeStyle, 0, 0, 0, 0, hwnd,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)), ::GetModuleHandleA(nullptr),
                             nullptr);

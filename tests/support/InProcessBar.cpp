@@ -129,8 +129,6 @@ bool RunInUnmanagedCopy(const char* filter, DWORD waitMs) {
 InProcessBar::InProcessBar(const std::string& root) {
   ::SetEnvironmentVariableA("RootPath2", root.c_str());
   ole_ = SUCCEEDED(::OleInitialize(nullptr));
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
-  ::InitCommonControlsEx(&icc);
   bar_ = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassMain, nullptr, kMainBarStyle, 100, 0, 320, 24,
                            nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   if (bar_) ::ShowWindow(bar_, SW_SHOWNOACTIVATE);
