@@ -5,6 +5,10 @@
 
 namespace memo {
 
+// The tab stop of a note's text, in dialog template units: two average
+// characters.
+constexpr int kNoteTabStopUnits = 8;
+
 // Sets one tab stop, in dialog template units.
 void EditSetTabStop(HWND edit, int dialogUnits);
 

@@ -28,7 +28,6 @@ constexpr COLORREF kDefaultText = RGB(0, 0, 0);
 constexpr COLORREF kDefaultBackground = RGB(255, 255, 255);
 constexpr UINT kSaveDelayMs = 10000;
 constexpr DWORD kBodyStyle = WS_CHILD | WS_CLIPSIBLINGS | ES_MULTILINE | ES_AUTOVSCROLL;
-constexpr int kTabStopUnits = 8;  // two average characters
 // Set on the body once it holds the stored text: only then may its
 // destruction write the text back (a body that never loaded it would
 // otherwise wipe the stored text).
@@ -251,7 +250,7 @@ LRESULT MiniNote::OnCreate(HWND hwnd) {
                                 nullptr);
   if (body) {
     ::SendMessageA(body, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
-    EditSetTabStop(body, kTabStopUnits);
+    EditSetTabStop(body, kNoteTabStopUnits);
     WNDPROC previous =
         reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(body, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BodyProc)));
     if (!gEditProc && previous != &BodyProc) gEditProc = previous;

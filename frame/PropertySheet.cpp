@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "frame/ClassNames.h"
+#include "frame/CommonControls.h"
 #include "frame/Messages.h"
 #include "frame/SheetPages.h"
 #include "frame/SheetRules.h"
 #include "resources/resource.h"
-#include "store/LateLibrary.h"
 #include "store/WinText.h"
 
 namespace memo {

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "store/LateLibrary.h"
+#include "frame/CommonControls.h"
 
 namespace memo {
 

@@ -4,11 +4,11 @@
 #include <commctrl.h>
 
 #include "frame/ClassNames.h"
+#include "frame/CommonControls.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
-#include "store/LateLibrary.h"
 #include "store/WinText.h"
 
 namespace memo {

@@ -6,11 +6,11 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
+#include "frame/CommonControls.h"
 #include "frame/Messages.h"
 #include "frame/ThreadWindows.h"
 #include "resources/resource.h"
 #include "store/FileSystem.h"
-#include "store/LateLibrary.h"
 #include "store/NoteOps.h"
 #include "store/Store.h"
 #include "store/WinText.h"

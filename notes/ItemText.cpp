@@ -22,7 +22,6 @@ const ClassRegistrar kRegistrar(kClassText, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS
                                 &Dispatch<ItemText>);
 
 constexpr DWORD kBodyStyle = 0x54200044;  // child, visible, clip siblings, v-scroll, multi-line, auto v-scroll
-constexpr int kTabStopUnits = 8;            // two average characters
 constexpr COLORREF kDefaultBackground = 0x77FFFF;
 constexpr UINT kSaveDelayMs = 10000;
 constexpr UINT kMailCleanupMs = 20000;
@@ -150,7 +149,7 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return -1;
   }
   ::SendMessageA(body, EM_SETLIMITTEXT, 0, 0);
-  EditSetTabStop(body, kTabStopUnits);
+  EditSetTabStop(body, kNoteTabStopUnits);
   // Set before the frame shows the note, so that a page of notes paints
   // each text once.
   std::string bytes;

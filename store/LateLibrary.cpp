@@ -20,11 +20,6 @@ const LateLibrary& Version() {
   return library;
 }
 
-const LateLibrary& Comctl32() {
-  static const LateLibrary library("comctl32.dll");
-  return library;
-}
-
 }  // namespace
 
 LateLibrary::LateLibrary(const char* fileName) {
@@ -39,15 +34,6 @@ LateLibrary::LateLibrary(const char* fileName) {
 
 FARPROC LateLibrary::FindAddress(const char* exportName) const {
   return module_ ? ::GetProcAddress(module_.get(), exportName) : nullptr;
-}
-
-bool EnsureCommonControls() {
-  static const bool ready = [] {
-    auto init = Comctl32().Find<decltype(&::InitCommonControlsEx)>("InitCommonControlsEx");
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
-    return init && init(&classes);
-  }();
-  return ready;
 }
 
 namespace late {
@@ -80,21 +66,6 @@ BOOL GetFileVersionInfoA(const char* path, DWORD handle, DWORD size, void* data)
 BOOL VerQueryValueA(const void* block, const char* subBlock, void** value, UINT* length) {
   static const auto function = Version().Find<decltype(&::VerQueryValueA)>("VerQueryValueA");
   return function ? function(block, subBlock, value, length) : FALSE;
-}
-
-INT_PTR PropertySheetA(const PROPSHEETHEADERA* header) {
-  static const auto function = Comctl32().Find<decltype(&::PropertySheetA)>("PropertySheetA");
-  return function && EnsureCommonControls() ? function(header) : -1;
-}
-
-COLORREF ImageList_GetBkColor(HIMAGELIST list) {
-  static const auto function = Comctl32().Find<decltype(&::ImageList_GetBkColor)>("ImageList_GetBkColor");
-  return function ? function(list) : CLR_NONE;
-}
-
-COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF color) {
-  static const auto function = Comctl32().Find<decltype(&::ImageList_SetBkColor)>("ImageList_SetBkColor");
-  return function ? function(list, color) : CLR_NONE;
 }
 
 }  // namespace late

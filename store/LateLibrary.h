@@ -1,9 +1,8 @@
 // System libraries that only rare commands need (the file and colour
-// dialogs, the version resource reader), or that the main bar does not need
-// to appear (the common controls), loaded at their first use instead of at
-// every start: each library a program imports is mapped and initialised
-// before its entry point runs, and the main bar should not wait for dialogs
-// nobody has asked for yet.
+// dialogs, the version resource reader; frame/CommonControls adds the common
+// controls), loaded at their first use instead of at every start: each
+// library a program imports is mapped and initialised before its entry point
+// runs, and the main bar should not wait for dialogs nobody has asked for.
 //
 // How to use: call the functions in namespace late exactly as the system
 // functions of the same name. When the library or the function cannot be
@@ -12,9 +11,7 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 #include <commdlg.h>
-#include <prsht.h>
 
 #include "store/Handles.h"
 
@@ -39,11 +36,6 @@ class LateLibrary {
   UniqueModule module_;
 };
 
-// Loads the common controls library and registers its window classes, once;
-// call it before making a window of theirs (tooltip, tree view, month
-// calendar). False when the library cannot be loaded.
-bool EnsureCommonControls();
-
 namespace late {
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* dialog);
@@ -53,11 +45,6 @@ BOOL ChooseColorA(CHOOSECOLORA* dialog);
 DWORD GetFileVersionInfoSizeA(const char* path, DWORD* handle);
 BOOL GetFileVersionInfoA(const char* path, DWORD handle, DWORD size, void* data);
 BOOL VerQueryValueA(const void* block, const char* subBlock, void** value, UINT* length);
-
-// The sheet's classes are registered first; -1 when they cannot be.
-INT_PTR PropertySheetA(const PROPSHEETHEADERA* header);
-COLORREF ImageList_GetBkColor(HIMAGELIST list);
-COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF color);
 
 }  // namespace late
 }  // namespace memo
