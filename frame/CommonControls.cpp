@@ -7,11 +7,23 @@ namespace memo {
 namespace {
 
 const LateLibrary& Comctl32() {
-  static const LateLibrary library("comctl32.dll");
+  static const LateLibrary library("comctl32.dll", LateLibrary::kSideBySide);
+  return library;
+}
+
+const LateLibrary& UxTheme() {
+  static const LateLibrary library("uxtheme.dll");
   return library;
 }
 
 }  // namespace
+
+void DrawWithoutVisualStyle(HWND control) {
+  using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  static const auto setTheme = UxTheme().Find<SetWindowThemeFunction>("SetWindowTheme");
+  // Empty names (not null ones, which mean the default) match no style.
+  if (setTheme) setTheme(control, L"", L"");
+}
 
 bool EnsureCommonControls() {
   static const bool ready = [] {

@@ -23,4 +23,13 @@ COLORREF ImageList_GetBkColor(HIMAGELIST list);         // CLR_NONE
 COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF color);
 
 }  // namespace late
+
+// Draws a control without the visual style of the common controls 6, for a
+// control whose colours the program sets: a styled month calendar ignores
+// MCM_SETCOLOR. Does nothing where styles are off or uxtheme is missing.
+void DrawWithoutVisualStyle(HWND control);
+
+namespace late {
+
+}  // namespace late
 }  // namespace memo

@@ -62,6 +62,7 @@ LRESULT ItemCalendar::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     ShowError(hwnd, "Create MONTHCAL_CLASS failed");
     return -1;
   }
+  DrawWithoutVisualStyle(calendar);
   ::SendMessageA(calendar, MCM_SETMAXSELCOUNT, kMaxSelectedDays, 0);
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }

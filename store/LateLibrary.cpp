@@ -22,7 +22,13 @@ const LateLibrary& Version() {
 
 }  // namespace
 
-LateLibrary::LateLibrary(const char* fileName) {
+LateLibrary::LateLibrary(const char* fileName, Source source) {
+  if (source == kSideBySide) {
+    module_.reset(::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    // Windows 7 without its loader update refuses the flag; the full path
+    // below is then the safe way, without the manifest's version.
+    if (module_) return;
+  }
   // By full path: a library of that name in the program's or the current
   // folder must not be taken for the system's.
   char folder[MAX_PATH] = {};

@@ -21,7 +21,12 @@ namespace memo {
 // the program ends.
 class LateLibrary {
  public:
-  explicit LateLibrary(const char* fileName);
+  // kSideBySide is for a library the program's manifest names (the common
+  // controls 6): the system takes the version the manifest asks for only
+  // when the library is asked for by name, and a load by full path would
+  // give the old one. Other folders are still never searched.
+  enum Source { kSystemFolder, kSideBySide };
+  explicit LateLibrary(const char* fileName, Source source = kSystemFolder);
 
   // The address of an export, or nullptr when the library or the export is
   // missing.
