@@ -408,8 +408,8 @@ TEST_F(ImageNoteTest, CaptureWhoseNameIsTakenShowsTheBoxAndKeepsBothFiles) {
   auto box = session_.app().WaitDialog(kDefaultWaitMs, "Memopane");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text, std::string(kIdenticalImage) + "\r\n\r\n" + session_.NotePath(kNewImage));
+  EXPECT_TRUE(WaitUntil([&] { return !session_.app().FindWindowOf("WC_CAPTURE"); })) << "closed under the box";
   session_.app().Answer(*box, IDOK);
-  EXPECT_TRUE(WaitUntil([&] { return !session_.app().FindWindowOf("WC_CAPTURE"); }));
   EXPECT_TRUE(WaitUntil([&] { return TickNamedFiles() == tempBefore; }));
   EXPECT_TRUE(Answers(session_.bar()));
   EXPECT_TRUE(::IsWindow(note));
