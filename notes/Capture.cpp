@@ -161,17 +161,21 @@ void Capture::OnCaptureChanged(HWND hwnd) {
   dragging_ = false;
   ToggleOutline(hwnd);
   RECT r = OrderedRect(anchor_, current_);
-  if (r.left < r.right && r.top < r.bottom && ::IsWindow(view_)) {
+  // The put may show a box, which takes the activation: this window then
+  // closes itself and its object is deleted before the put returns. From
+  // the put on, only locals are used.
+  const HWND view = view_;
+  if (r.left < r.right && r.top < r.bottom && ::IsWindow(view)) {
     std::string path = TickBitmapPath();
     if (!path.empty()) {
       if (WriteSelection(r, path)) {
-        ::SendMessageA(::GetParent(view_), kMsgImagePut, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ::SendMessageA(::GetParent(view), kMsgImagePut, 0, reinterpret_cast<LPARAM>(path.c_str()));
       }
       ::DeleteFileA(path.c_str());
     }
   }
-  if (::IsWindow(view_)) ::SendMessageA(view_, kMsgImageNaturalSize, 0, 0);
-  ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  if (::IsWindow(view)) ::SendMessageA(view, kMsgImageNaturalSize, 0, 0);
+  if (::IsWindow(hwnd)) ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
 }
 
 }  // namespace memo

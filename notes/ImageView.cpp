@@ -76,8 +76,11 @@ SIZE HimetricToPixels(long width, long height, int dpiX, int dpiY) {
 }
 
 std::optional<SIZE> LoadPicture(HDC dc, const std::string& path, SIZE target) {
-  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+  // Other programs open a picture right after it is written (a virus
+  // scanner, a sync client, the editor that saved it): the picture is read
+  // whole at once, so it may share the file with any of them.
+  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   LARGE_INTEGER fileSize{};
   if (!::GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart <= 0 ||

@@ -9,6 +9,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
+#include "frame/PostedBox.h"
 #include "notes/BitmapFile.h"
 #include "notes/ImageView.h"
 #include "resources/resource.h"
@@ -72,6 +73,139 @@ bool OffersFileList(IDataObject* data, std::vector<std::string>* files) {
   return ok;
 }
 
+// Everything below that can run a message loop (a box, a file dialog, a
+// menu, a rename of the note's files) may see the note close, and its object
+// deleted, before it returns: what follows such a call goes by the note's
+// window handle alone, through these functions that touch no object.
+
+// The note's image view; nullptr once the note is gone.
+HWND ViewOf(HWND note) { return ::GetDlgItem(note, kIdBody); }
+
+void FitNoteToPicture(HWND note) {
+  if (HWND view = ViewOf(note)) ::SendMessageA(view, kMsgImageNaturalSize, 0, 0);
+}
+
+// Inside a drop the box must wait for the drop to return (see PostedBox.h).
+enum class ClashBox { kNow, kPosted };
+
+// Copies the picture at path over the note's file, renaming the note to the
+// picture's extension first; 0 when the picture was put in.
+LRESULT PutPicture(HWND hwnd, const std::string& path, ClashBox clashBox) {
+  if (path.empty()) return 1;
+  std::string name = NameForPicture(HwndGetText(hwnd), path);
+  ::SetWindowTextA(hwnd, name.c_str());
+  if (!::IsWindow(hwnd)) return 1;
+  std::string wanted = NotePath(name);
+  std::string current = NotePathOfWindow(hwnd);
+  // A name that differs only in case is the same file on this file system:
+  // the note's own file, not another note's.
+  if (wanted.empty() || current.empty() || ::lstrcmpiA(wanted.c_str(), current.c_str()) != 0) {
+    if (clashBox == ClashBox::kPosted) {
+      PostErrorBox(hwnd, kIdenticalImage, wanted);
+    } else {
+      ShowError(hwnd, kIdenticalImage, wanted);
+    }
+    return 1;
+  }
+  if (!::CopyFileA(path.c_str(), current.c_str(), FALSE)) return 1;
+  ::SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (HWND view = ViewOf(hwnd)) ::SetWindowTextA(view, current.c_str());
+  return 0;
+}
+
+void CopyFromFile(HWND hwnd) {
+  char chosen[kMaxPathBytes] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd;
+  ofn.lpstrFilter = kOpenFilter;
+  ofn.lpstrFile = chosen;
+  ofn.nMaxFile = kMaxPathBytes;
+  ofn.Flags = kOpenFlags;
+  if (!late::GetOpenFileNameA(&ofn) || !::IsWindow(hwnd)) return;
+  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(chosen));
+  FitNoteToPicture(hwnd);
+}
+
+void PasteFromClipboard(HWND hwnd) {
+  std::optional<TempPicture> temp;
+  {
+    ClipboardScope clipboard(hwnd);
+    if (!clipboard.IsOpen()) return;
+    if (::IsClipboardFormatAvailable(CF_BITMAP)) {
+      temp.emplace(".bmp");
+      auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
+      if (temp->path().empty() || !WriteBitmapFile(bitmap, temp->path())) return;
+    } else if (::IsClipboardFormatAvailable(CF_METAFILEPICT)) {
+      temp.emplace(".emf");
+      auto metafile = static_cast<HENHMETAFILE>(::GetClipboardData(CF_ENHMETAFILE));
+      if (temp->path().empty() || !metafile) return;
+      HENHMETAFILE copy = ::CopyEnhMetaFileA(metafile, temp->path().c_str());
+      if (!copy) return;
+      ::DeleteEnhMetaFile(copy);
+    } else {
+      return;
+    }
+  }
+  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(temp->path().c_str()));
+  FitNoteToPicture(hwnd);
+}
+
+void SaveAs(HWND hwnd) {
+  std::string name = Unquote(HwndGetText(hwnd));
+  std::string ext = ExtensionOf(name);
+  if (ext.size() < 2) return;
+  ext.erase(0, 1);
+  std::string filter = SaveFilterFor(ext);
+  char chosen[kMaxPathBytes] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = chosen;
+  ofn.nMaxFile = kMaxPathBytes;
+  ofn.lpstrDefExt = ext.c_str();
+  ofn.Flags = kSaveFlags;
+  if (!late::GetSaveFileNameA(&ofn) || !::IsWindow(hwnd)) return;
+  std::string path = NotePathOfWindow(hwnd);
+  if (!path.empty()) ::CopyFileA(path.c_str(), chosen, FALSE);
+}
+
+void ShowContextMenu(HWND hwnd, LPARAM point) {
+  UniqueMenu menu(::CreatePopupMenu());
+  if (!menu) return;
+  bool canPaste = ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_METAFILEPICT);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCopyFromFile, "ファイルから複製(&F)");
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCapture, "画面をキャプチャ(&C)");
+  ::AppendMenuA(menu.get(), MF_STRING | (canPaste ? 0 : MF_GRAYED), kCmdImagePaste, "クリップボードから貼り付け(&P)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdSaveAs, "名前を付けて保存(&S)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageNaturalSize, "元のサイズ(&O)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
+  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+  if (point == -1) ::GetCursorPos(&at);
+  int chosen = static_cast<int>(
+      ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, hwnd, nullptr));
+  if (chosen == 0 || !::IsWindow(hwnd)) return;
+  switch (chosen) {
+    case kCmdImageNaturalSize:
+      FitNoteToPicture(hwnd);
+      return;
+    case kCmdImageCapture:
+      if (HWND view = ViewOf(hwnd)) ::SendMessageA(view, kMsgImageCapture, 0, 0);
+      return;
+    case kCmdImagePaste:
+      PasteFromClipboard(hwnd);
+      return;
+    default:
+      ::SendMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(chosen), 0);
+  }
+}
+
 }  // namespace
 
 bool IsPictureFile(const std::string& path) {
@@ -111,13 +245,13 @@ LRESULT ItemImage::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CREATE:
       return OnCreate(hwnd, message, wParam, lParam);
     case WM_CONTEXTMENU:
-      OnContextMenu(hwnd, lParam);
+      ShowContextMenu(hwnd, lParam);
       return 0;
     case WM_SETTEXT: {
       LRESULT result = NoteFrame::WindowProc(hwnd, message, wParam, lParam);
       // The frame has moved the file: the picture follows it.
       std::string path = NotePathOfWindow(hwnd);
-      if (HWND view = Body(); view && !path.empty() && HwndGetText(view) != path) ::SetWindowTextA(view, path.c_str());
+      if (HWND view = ViewOf(hwnd); view && !path.empty() && HwndGetText(view) != path) ::SetWindowTextA(view, path.c_str());
       return result;
     }
     case WM_COMMAND:
@@ -131,7 +265,7 @@ LRESULT ItemImage::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       }
       break;
     case kMsgImagePut:
-      return PutPicture(hwnd, lParam ? reinterpret_cast<const char*>(lParam) : "");
+      return PutPicture(hwnd, lParam ? reinterpret_cast<const char*>(lParam) : "", ClashBox::kNow);
     case kMsgExtraPages:
       return 0;
     case kMsgDropQuery:
@@ -163,122 +297,6 @@ LRESULT ItemImage::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
 
-void ItemImage::OnContextMenu(HWND hwnd, LPARAM point) {
-  UniqueMenu menu(::CreatePopupMenu());
-  if (!menu) return;
-  bool canPaste = ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_METAFILEPICT);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCopyFromFile, "ファイルから複製(&F)");
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCapture, "画面をキャプチャ(&C)");
-  ::AppendMenuA(menu.get(), MF_STRING | (canPaste ? 0 : MF_GRAYED), kCmdImagePaste, "クリップボードから貼り付け(&P)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdSaveAs, "名前を付けて保存(&S)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdImageNaturalSize, "元のサイズ(&O)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point == -1) ::GetCursorPos(&at);
-  int chosen = static_cast<int>(
-      ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, hwnd, nullptr));
-  switch (chosen) {
-    case 0:
-      return;
-    case kCmdImageNaturalSize:
-      NaturalSize();
-      return;
-    case kCmdImageCapture:
-      if (HWND view = Body()) ::SendMessageA(view, kMsgImageCapture, 0, 0);
-      return;
-    case kCmdImagePaste:
-      PasteFromClipboard(hwnd);
-      return;
-    default:
-      ::SendMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(chosen), 0);
-  }
-}
-
-void ItemImage::NaturalSize() {
-  if (HWND view = Body()) ::SendMessageA(view, kMsgImageNaturalSize, 0, 0);
-}
-
-LRESULT ItemImage::PutPicture(HWND hwnd, const std::string& path) {
-  if (path.empty()) return 1;
-  std::string name = NameForPicture(HwndGetText(hwnd), path);
-  ::SetWindowTextA(hwnd, name.c_str());
-  std::string wanted = NotePath(name);
-  std::string current = NotePathOfWindow(hwnd);
-  // A name that differs only in case is the same file on this file system:
-  // the note's own file, not another note's.
-  if (wanted.empty() || current.empty() || ::lstrcmpiA(wanted.c_str(), current.c_str()) != 0) {
-    ShowError(hwnd, kIdenticalImage, wanted);
-    return 1;
-  }
-  if (!::CopyFileA(path.c_str(), current.c_str(), FALSE)) return 1;
-  ::SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (HWND view = Body()) ::SetWindowTextA(view, current.c_str());
-  return 0;
-}
-
-void ItemImage::CopyFromFile(HWND hwnd) {
-  char chosen[kMaxPathBytes] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = hwnd;
-  ofn.lpstrFilter = kOpenFilter;
-  ofn.lpstrFile = chosen;
-  ofn.nMaxFile = kMaxPathBytes;
-  ofn.Flags = kOpenFlags;
-  if (!late::GetOpenFileNameA(&ofn)) return;
-  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(chosen));
-  NaturalSize();
-}
-
-void ItemImage::PasteFromClipboard(HWND hwnd) {
-  std::optional<TempPicture> temp;
-  {
-    ClipboardScope clipboard(hwnd);
-    if (!clipboard.IsOpen()) return;
-    if (::IsClipboardFormatAvailable(CF_BITMAP)) {
-      temp.emplace(".bmp");
-      auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
-      if (temp->path().empty() || !WriteBitmapFile(bitmap, temp->path())) return;
-    } else if (::IsClipboardFormatAvailable(CF_METAFILEPICT)) {
-      temp.emplace(".emf");
-      auto metafile = static_cast<HENHMETAFILE>(::GetClipboardData(CF_ENHMETAFILE));
-      if (temp->path().empty() || !metafile) return;
-      HENHMETAFILE copy = ::CopyEnhMetaFileA(metafile, temp->path().c_str());
-      if (!copy) return;
-      ::DeleteEnhMetaFile(copy);
-    } else {
-      return;
-    }
-  }
-  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(temp->path().c_str()));
-  NaturalSize();
-}
-
-void ItemImage::SaveAs(HWND hwnd) {
-  std::string name = Unquote(HwndGetText(hwnd));
-  std::string ext = ExtensionOf(name);
-  if (ext.size() < 2) return;
-  ext.erase(0, 1);
-  std::string filter = SaveFilterFor(ext);
-  char chosen[kMaxPathBytes] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = hwnd;
-  ofn.lpstrFilter = filter.c_str();
-  ofn.lpstrFile = chosen;
-  ofn.nMaxFile = kMaxPathBytes;
-  ofn.lpstrDefExt = ext.c_str();
-  ofn.Flags = kSaveFlags;
-  if (!late::GetSaveFileNameA(&ofn)) return;
-  std::string path = NotePathOfWindow(hwnd);
-  if (!path.empty()) ::CopyFileA(path.c_str(), chosen, FALSE);
-}
-
 LRESULT ItemImage::OnDropQuery(IDataObject* data) {
   std::vector<std::string> files;
   dragAccepted_ = OffersFileList(data, &files) && FirstPictureFile(files).has_value();
@@ -294,10 +312,12 @@ void ItemImage::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
     if (effect) *effect = DROPEFFECT_NONE;
     return;
   }
-  if (effect) *effect = DROPEFFECT_COPY;
-  ::SendMessageA(hwnd, kMsgImagePut, 0, reinterpret_cast<LPARAM>(picture->c_str()));
+  // The source is told a copy only when the picture went in.
+  bool put = PutPicture(hwnd, *picture, ClashBox::kPosted) == 0;
+  if (effect) *effect = put ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+  if (!put || !::IsWindow(hwnd)) return;
   ::SetForegroundWindow(hwnd);
-  NaturalSize();
+  FitNoteToPicture(hwnd);
 }
 
 }  // namespace memo

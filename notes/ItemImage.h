@@ -29,12 +29,6 @@ class ItemImage : public NoteFrame {
 
  private:
   LRESULT OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  void OnContextMenu(HWND hwnd, LPARAM point);
-  LRESULT PutPicture(HWND hwnd, const std::string& path);
-  void CopyFromFile(HWND hwnd);
-  void PasteFromClipboard(HWND hwnd);
-  void SaveAs(HWND hwnd);
-  void NaturalSize();
   LRESULT OnDropQuery(IDataObject* data);
   void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
 

@@ -1,15 +1,18 @@
-// Image notes in the real program: natural size, pictures that cannot be shown, pasting bitmaps and
-// metafiles from the clipboard, the name clash of a metafile paste, and
-// following a rename, drops of picture files, and the screen capture.
+// Image notes in the real program: natural size, pictures that cannot be shown or that another
+// program holds open, pasting bitmaps and metafiles from the clipboard, name clashes of a paste, a
+// capture and a drop, following a rename, drops of picture files, and the screen capture.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/AppDriver.h"
@@ -79,6 +82,12 @@ bool PutOnClipboard(UINT format, HANDLE data) {
 bool PutBitmapOnClipboard(int width, int height) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0x0000FF00);
   return PutOnClipboard(CF_BITMAP, ::CreateBitmap(width, height, 1, 32, pixels.data()));
+}
+
+// True when the window's thread handles a message within three seconds.
+bool Answers(HWND hwnd) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result) != 0;
 }
 
 SIZE WindowSize(HWND hwnd) {
@@ -263,6 +272,48 @@ TEST_F(ImageNoteTest, MetafileWhoseNameIsTakenShowsTheIdenticalImageMessage) {
   EXPECT_EQ(WindowText(note), kNewImage);
   EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), bmp);
   EXPECT_EQ(ReadBytes(session_.NotePath(kNewImageEmf)), emf);
+
+  // The note closes while its box is up: the box goes with it, and the
+  // program, which was still inside the paste, carries on.
+  ChooseFromMenu(session_.app(), note, 'p');
+  ASSERT_TRUE(session_.app().WaitDialog(kDefaultWaitMs, "Memopane"));
+  EXPECT_TRUE(NoteSession::CloseNote(note));
+  EXPECT_TRUE(session_.app().NoDialogFor(500));
+  EXPECT_TRUE(WaitUntil([&] { return TickNamedFiles() == tempBefore; }));
+  EXPECT_TRUE(Answers(session_.bar()));
+  EXPECT_TRUE(session_.app().Running());
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), bmp);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImageEmf)), emf);
+}
+
+// A virus scanner or a sync client opens a picture right after it is
+// written; the note shows it all the same.
+TEST_F(ImageNoteTest, PictureShowsWhileAnotherProgramHasItsFileOpen) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath("held.bmp"), PlainBmp(80, 60)));
+  StaysUp("held.bmp");
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("held.bmp");
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  struct Holder {
+    const char* who;
+    DWORD access, share;
+  } holders[] = {
+      {"scanner", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+      {"sync client", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ},
+  };
+  for (const Holder& h : holders) {
+    SCOPED_TRACE(h.who);
+    HANDLE file = ::CreateFileA(session_.NotePath("held.bmp").c_str(), h.access, h.share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ::RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::SendMessageA(view, kMsgNaturalSize, 0, 0);
+    PumpFor(300);
+    EXPECT_TRUE(::IsWindowVisible(view));
+    EXPECT_TRUE(WaitViewSize(view, 80, 60)) << WindowSize(view).cx << " x " << WindowSize(view).cy;
+    ::CloseHandle(file);
+  }
 }
 
 TEST_F(ImageNoteTest, PictureFollowsARename) {
@@ -339,6 +390,34 @@ TEST_F(ImageNoteTest, CaptureTakesTheDraggedRectangleInEitherDirection) {
   EXPECT_EQ(TickNamedFiles(), tempBefore);
 }
 
+// The clash box takes the activation from the capture, which closes itself
+// while the program is still inside the put.
+TEST_F(ImageNoteTest, CaptureWhoseNameIsTakenShowsTheBoxAndKeepsBothFiles) {
+  const std::string emf = MetafileBytes();
+  const std::string bmp = PlainBmp(60, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImageEmf), emf));
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), bmp));
+  IniSet(session_.NotePath(kNewImageEmf) + ".ini", "Window", "X", "500");
+  IniSet(session_.NotePath(kNewImageEmf) + ".ini", "Window", "Y", "400");
+  StaysUp(kNewImageEmf);
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImageEmf);
+  ASSERT_TRUE(note && OpenNote(kNewImage));
+  CaptureByDrag(session_.app(), note, POINT{100, 100}, POINT{140, 130});
+  auto box = session_.app().WaitDialog(kDefaultWaitMs, "Memopane");
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, std::string(kIdenticalImage) + "\r\n\r\n" + session_.NotePath(kNewImage));
+  EXPECT_TRUE(WaitUntil([&] { return !session_.app().FindWindowOf("WC_CAPTURE"); })) << "closed under the box";
+  session_.app().Answer(*box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return TickNamedFiles() == tempBefore; }));
+  EXPECT_TRUE(Answers(session_.bar()));
+  EXPECT_TRUE(::IsWindow(note));
+  EXPECT_EQ(WindowText(note), kNewImageEmf);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImageEmf)), emf);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), bmp);
+}
+
 TEST_F(ImageNoteTest, CaptureCancelledBeforeADragLeavesTheNoteAlone) {
   const std::string picture = PlainBmp(80, 60);
   ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), picture));
@@ -384,6 +463,44 @@ TEST_F(ImageNoteTest, DroppedFilesPutInTheirFirstPicture) {
   EXPECT_EQ(ReadBytes(session_.NotePath("drop.GIF")), gif);
   EXPECT_FALSE(FileExists(session_.NotePath("drop.bmp")));
   EXPECT_TRUE(FileExists(dropped / "b.GIF"));
+  ::OleUninitialize();
+}
+
+// The drag source waits in its drop until the note returns: the clash box
+// comes after the drop, not inside it.
+TEST_F(ImageNoteTest, DroppedPictureWhoseNameIsTakenFreesTheSourceBeforeTheBox) {
+  ASSERT_EQ(::OleInitialize(nullptr), S_OK);
+  TempFolder dropped("memo-drop");
+  const std::string other = PlainBmp(8, 8);
+  ASSERT_TRUE(WriteBytes(dropped / "b.bmp", other));
+  const std::string emf = MetafileBytes();
+  const std::string bmp = PlainBmp(80, 60);
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImageEmf), emf));
+  ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), bmp));
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote(kNewImageEmf);
+  ASSERT_TRUE(note && OpenNote(kNewImage));
+
+  std::atomic<bool> dropReturned{false};
+  std::atomic<bool> returnedWhileBoxUp{false};
+  std::optional<DialogInfo> box;
+  std::thread answerer([&] {
+    box = session_.app().WaitDialog(20000, "Memopane");
+    if (!box) return;
+    returnedWhileBoxUp = WaitUntil([&] { return dropReturned.load(); }, 2000) && ::IsWindow(box->hwnd);
+    session_.app().Answer(*box, IDOK);
+  });
+  DWORD effect = DragFilesOnto(note, dropped.path(), {"b.bmp"});
+  dropReturned = true;
+  answerer.join();
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(returnedWhileBoxUp) << "the drag source was held until the box was answered";
+  EXPECT_EQ(box->text, std::string(kIdenticalImage) + "\r\n\r\n" + session_.NotePath(kNewImage));
+  EXPECT_EQ(box->owner, note);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_EQ(WindowText(note), kNewImageEmf);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImageEmf)), emf);
+  EXPECT_EQ(ReadBytes(session_.NotePath(kNewImage)), bmp);
   ::OleUninitialize();
 }
 
