@@ -1,7 +1,8 @@
 // Drops onto a folder note in the real program, dragged with the real mouse:
 // files become shortcuts, shortcut files are copied as they are, a web link
 // becomes an Internet shortcut under a clean name whatever name its source
-// proposes, and a program that cannot start is reported, not copied onto.
+// proposes, a program that cannot start is reported after the drop, not
+// copied onto, and a shell item is never copied onto a program.
 #include <windows.h>
 #include <objbase.h>
 #include <commctrl.h>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <string>
 #include <thread>
@@ -41,23 +43,34 @@ std::vector<std::string> ScratchFolders() {
 
 std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
+bool Offer(IDataObject* data, CLIPFORMAT format, const std::vector<unsigned char>& bytes) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = GlobalFromBytes(bytes).release();
+  return data->SetData(&fe, &medium, TRUE) == S_OK;
+}
+
 // What a web browser offers for a dragged link.
 ComPtr<IDataObject> WebLinkData(const std::string& url, const std::string& proposedName) {
   ComPtr<IDataObject> data(DataObject::Create());
-  auto offer = [&](CLIPFORMAT format, const std::vector<unsigned char>& bytes) {
-    FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = GlobalFromBytes(bytes).release();
-    return data->SetData(&fe, &medium, TRUE) == S_OK;
-  };
   std::vector<unsigned char> group(sizeof(FILEGROUPDESCRIPTORA), 0);
   group[0] = 1;
   std::copy(proposedName.begin(), proposedName.end(), group.begin() + 76);
-  if (!offer(UrlClipFormat(), std::vector<unsigned char>(url.c_str(), url.c_str() + url.size() + 1)) ||
-      !offer(FileGroupClipFormat(), group)) {
+  if (!Offer(data.get(), UrlClipFormat(), std::vector<unsigned char>(url.c_str(), url.c_str() + url.size() + 1)) ||
+      !Offer(data.get(), FileGroupClipFormat(), group)) {
     return {};
   }
+  return data;
+}
+
+// What a shell namespace view offers for an item: its item id list only.
+ComPtr<IDataObject> ShellItemOnlyData(const std::string& path) {
+  CoTaskMem<ITEMIDLIST> idl = IdlFromPath(path);
+  IdlBytes parent, last;
+  if (!idl || !SplitLastItem(idl.get(), &parent, &last)) return {};
+  ComPtr<IDataObject> data(DataObject::Create());
+  if (!Offer(data.get(), ShellIdListClipFormat(), CidaForOneItem(parent, last))) return {};
   return data;
 }
 
@@ -167,20 +180,54 @@ TEST_F(FolderDropTest, AProgramThatCannotStartIsNamedInABoxAndNothingIsCopiedOnt
   ASSERT_TRUE(label);
 
   std::optional<DialogInfo> box;
+  std::atomic<bool> dragEnded{false};
+  bool dragEndedBeforeTheAnswer = false;
   std::thread answer([&] {
     box = session_.app().WaitDialog(20000);
+    // A box shown inside the drop would hold the drag until answered.
+    dragEndedBeforeTheAnswer = WaitUntil([&] { return dragEnded.load(); }, 3000);
     if (box) session_.app().Answer(*box, IDOK);
   });
   ComPtr<IDataObject> files(ShellDataObject(dropped_.path(), {"report.doc"}));
   ASSERT_TRUE(files);
   DragDataTo(files.get(), Middle(*label));
+  dragEnded = true;
   answer.join();
   ASSERT_TRUE(box);
+  EXPECT_TRUE(dragEndedBeforeTheAnswer) << "the drag source was held by the box";
   EXPECT_TRUE(box->errorIcon);
   EXPECT_NE(box->text.find(Docs("broken.exe")), std::string::npos) << box->text;
   PumpFor(500);
   EXPECT_EQ(ReadBytes(Docs("broken.exe")), notAProgram);
   EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"broken.exe"});
+  EXPECT_TRUE(ScratchFolders().empty());
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AShellItemDroppedOnAProgramIsNeitherCopiedOntoItNorLinkedElsewhere) {
+  const std::string program = "@echo a program";
+  ASSERT_TRUE(WriteBytes(Docs("run.bat"), program));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "run.bat").has_value(); }));
+  std::optional<RECT> label = TreeItemLabelRect(tree, FindTreeItem(tree, "run.bat")->handle);
+  ASSERT_TRUE(label);
+
+  // The shell would ask before replacing the program: say yes to it.
+  std::optional<DialogInfo> asked;
+  std::thread answer([&] {
+    asked = session_.app().WaitDialog(3000);
+    if (asked) session_.app().Answer(*asked, IDYES);
+  });
+  ComPtr<IDataObject> item = ShellItemOnlyData(dropped_ / "report.doc");
+  ASSERT_TRUE(item);
+  DragDataTo(item.get(), Middle(*label));
+  answer.join();
+  EXPECT_FALSE(asked) << asked->text;
+  PumpFor(500);
+  EXPECT_EQ(ReadBytes(Docs("run.bat")), program);
+  EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"run.bat"});
   EXPECT_TRUE(ScratchFolders().empty());
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
