@@ -263,12 +263,17 @@ void ItemFolder::OnPoll(HWND hwnd) {
       continue;
     }
     int children = RefreshChildren(hwnd, item);
-    if (item != TVI_ROOT && children == 0) watches_.Remove(key);
+    if (item != TVI_ROOT && children == 0) {
+      // Closed and unwatched as any emptied branch: nothing to tell.
+      watches_.Remove(key);
+      lostWatches_.erase(std::remove(lostWatches_.begin(), lostWatches_.end(), key), lostWatches_.end());
+    }
   }
   // A branch whose folder went is gone from the tree by now; one that is
-  // still shown no longer follows its folder, and the user is told once.
+  // still open no longer follows its folder, and the user is told once.
   for (FolderWatches::Key key : lostWatches_) {
-    PostError(hwnd, "フォルダの変更を監視できなくなりました", TargetPath(hwnd, reinterpret_cast<HTREEITEM>(key)));
+    std::string folder = TargetPath(hwnd, reinterpret_cast<HTREEITEM>(key));
+    PostError(hwnd, "フォルダの変更を監視できなくなりました", folder);
   }
   lostWatches_.clear();
 }
