@@ -2,7 +2,8 @@
 // files become shortcuts, shortcut files are copied as they are, a web link
 // becomes an Internet shortcut under a clean name whatever name its source
 // proposes, a program that cannot start is reported after the drop, not
-// copied onto, and a shell item is never copied onto a program.
+// copied onto, a shell item is never copied onto a program, and an open
+// folder dragged out is not held by the note.
 #include <windows.h>
 #include <objbase.h>
 #include <commctrl.h>
@@ -73,6 +74,41 @@ ComPtr<IDataObject> ShellItemOnlyData(const std::string& path) {
   if (!Offer(data.get(), ShellIdListClipFormat(), CidaForOneItem(parent, last))) return {};
   return data;
 }
+
+// A drop target of the test's own that deletes the folder dropped on it, as
+// a file manager's move away or delete would, and notes what is left.
+class DeletingTarget : public IDropTarget {
+ public:
+  explicit DeletingTarget(std::string folder) : folder_(std::move(folder)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = (iid == IID_IUnknown || iid == IID_IDropTarget) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    for (const std::string& name : ListNames(folder_)) ::DeleteFileA(Join(folder_, name).c_str());
+    // A folder with an open change notification only goes once it closes.
+    removed = ::RemoveDirectoryA(folder_.c_str()) && !FolderExists(folder_);
+    dropped = true;
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  bool dropped = false;
+  bool removed = false;
+
+ private:
+  std::string folder_;
+};
 
 class FolderDropTest : public ::testing::Test {
  protected:
@@ -229,6 +265,54 @@ TEST_F(FolderDropTest, AShellItemDroppedOnAProgramIsNeitherCopiedOntoItNorLinked
   EXPECT_EQ(ReadBytes(Docs("run.bat")), program);
   EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"run.bat"});
   EXPECT_TRUE(ScratchFolders().empty());
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AnOpenFolderDraggedOutCanBeTakenAwayByTheTarget) {
+  ASSERT_TRUE(MakeFolder(Docs("sub")));
+  ASSERT_TRUE(WriteBytes(Docs("sub\\inner.txt"), "x"));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "sub").has_value(); }));
+  HTREEITEM sub = FindTreeItem(tree, "sub")->handle;
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(::SendMessageTimeoutA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(sub), SMTO_ABORTIFHUNG,
+                                    5000, &ignored));
+  ASSERT_TRUE(WaitUntil([&] { return TreeTexts(tree, sub) == std::vector<std::string>{"inner.txt"}; }));
+  std::optional<RECT> label = TreeItemLabelRect(tree, sub);
+  ASSERT_TRUE(label);
+
+  DeletingTarget target(Docs("sub"));
+  HWND bin = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", nullptr, WS_POPUP | WS_VISIBLE, 900, 600, 160, 160, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_TRUE(bin);
+  ASSERT_EQ(::RegisterDragDrop(bin, &target), S_OK);
+  const POINT from = Middle(*label), to{980, 680};
+  std::thread mover([&] {
+    MouseMoveTo(from.x, from.y);
+    MouseLeft(true);
+    for (int step = 1; step <= 12; ++step) {
+      ::Sleep(60);
+      MouseMoveTo(from.x + (to.x - from.x) * step / 12, from.y + (to.y - from.y) * step / 12);
+    }
+    ::Sleep(300);
+    MouseMoveTo(to.x + 1, to.y);
+    ::Sleep(300);
+    MouseLeft(false);
+  });
+  bool dropped = WaitUntil(
+      [&] {
+        PumpFor(50);
+        return target.dropped;
+      },
+      10000);
+  mover.join();
+  ::RevokeDragDrop(bin);
+  ::DestroyWindow(bin);
+  ASSERT_TRUE(dropped);
+  EXPECT_TRUE(target.removed) << "the note still held the folder";
+  EXPECT_TRUE(WaitUntil([&] { return TreeTexts(tree).empty(); })) << ::testing::PrintToString(TreeTexts(tree));
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
