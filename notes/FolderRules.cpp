@@ -57,9 +57,20 @@ int CompareFolderEntries(bool aHasChildren, const std::string& aText, bool bHasC
 }
 
 LabelCheck CheckNewLabel(const std::string& label) {
+  if (label.find_first_not_of(". ") == std::string::npos) return LabelCheck::kNoName;
   if (ContainsAnyChar(label, kForbiddenPageChars)) return LabelCheck::kForbiddenChar;
   if (EqualsNoCase(ExtensionOf(label), ".lnk")) return LabelCheck::kShortcutName;
   return LabelCheck::kOk;
+}
+
+bool IsSameOrInside(const std::string& path, const std::string& folder) {
+  std::string base = EndsWithSeparator(folder) ? folder.substr(0, folder.size() - 1) : folder;
+  if (base.empty() || path.size() < base.size()) return false;
+  // Equal up to letter case, the prefix ends where a character of path ends.
+  if (CompareNoCaseMb(path.substr(0, base.size()), base) != 0) return false;
+  if (path.size() == base.size()) return true;
+  char next = path[base.size()];
+  return next == '\\' || next == '/';
 }
 
 std::string FirstFreeNumberedName(const char* format, const std::function<bool(const std::string&)>& taken) {

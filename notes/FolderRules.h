@@ -32,8 +32,14 @@ enum class LabelCheck {
   kOk,
   kForbiddenChar,  // one of \ / : , ; * ? " < > |
   kShortcutName,   // ends in ".lnk" in any letter case
+  kNoName,         // empty, or only dots and blanks: the system would take it
+                   // for the folder itself or the one above it
 };
 LabelCheck CheckNewLabel(const std::string& label);
+
+// Whether path is folder itself or lies inside it, without regard to the
+// case of single-byte letters; a trailing separator of folder is ignored.
+bool IsSameOrInside(const std::string& path, const std::string& folder);
 
 // The first name made from format (one %d) with n = 1, 2, ... for which
 // taken() is false; "" when none is free within a sane bound.

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
 #include "frame/CommonControls.h"
@@ -27,6 +29,9 @@ constexpr COLORREF kDefaultBackground = 0xFFF0F0;
 constexpr UINT kPollMs = 500;
 // The expand or collapse of an expand notification, without its modifiers.
 constexpr UINT kExpandActionMask = TVE_COLLAPSE | TVE_EXPAND;
+// Posted by the note to itself only, so it lies apart from the messages
+// that other windows send to every note.
+constexpr UINT kMsgShowPostedErrors = WM_APP + 0x300;
 
 // One previous procedure serves every folder note's tree: they are all of
 // the one system class.
@@ -78,6 +83,9 @@ LRESULT ItemFolder::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       break;
     case kMsgRefresh:
       OnRefresh(hwnd, wParam != 0);
+      return 0;
+    case kMsgShowPostedErrors:
+      ShowPostedErrors(hwnd);
       return 0;
     case kMsgRedraw:
       if (tree_) {
@@ -153,7 +161,9 @@ LRESULT ItemFolder::OnNotify(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     }
     case TVN_DELETEITEMA: {
       HTREEITEM item = reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem;
-      watches_.Remove(reinterpret_cast<FolderWatches::Key>(item));
+      auto key = reinterpret_cast<FolderWatches::Key>(item);
+      watches_.Remove(key);
+      lostWatches_.erase(std::remove(lostWatches_.begin(), lostWatches_.end(), key), lostWatches_.end());
       OnItemDeleted(item);
       return 0;
     }
@@ -216,8 +226,12 @@ void ItemFolder::OnRefresh(HWND hwnd, bool release) {
     watches_.Clear();
     return;
   }
+  WatchOpenBranches(hwnd);
+  SetWatch(hwnd, TVI_ROOT);
+}
+
+void ItemFolder::WatchOpenBranches(HWND hwnd) {
   if (!tree_) return;
-  // The open branches, level by level; the first level is not read again.
   std::vector<HTREEITEM> queue{TVI_ROOT};
   for (size_t next = 0; next < queue.size(); ++next) {
     HTREEITEM child = reinterpret_cast<HTREEITEM>(
@@ -235,17 +249,44 @@ void ItemFolder::OnRefresh(HWND hwnd, bool release) {
       RefreshChildren(hwnd, child);
     }
   }
-  SetWatch(hwnd, TVI_ROOT);
 }
 
 void ItemFolder::OnPoll(HWND hwnd) {
-  for (FolderWatches::Key key : watches_.TakeChanged()) {
-    // Refreshing one branch may have removed another that also changed.
-    if (!watches_.Has(key)) continue;
+  FolderWatches::Changes changes = watches_.TakeChanged();
+  lostWatches_ = changes.lost;
+  for (FolderWatches::Key key : changes.changed) {
     auto item = reinterpret_cast<HTREEITEM>(key);
+    bool lost = std::find(changes.lost.begin(), changes.lost.end(), key) != changes.lost.end();
+    // Refreshing one branch may have removed another that also changed.
+    if (lost ? std::find(lostWatches_.begin(), lostWatches_.end(), key) == lostWatches_.end()
+             : !watches_.Has(key)) {
+      continue;
+    }
     int children = RefreshChildren(hwnd, item);
-    if (item != TVI_ROOT && children == 0) watches_.Remove(key);
+    if (item != TVI_ROOT && children == 0) {
+      // Closed and unwatched as any emptied branch: nothing to tell.
+      watches_.Remove(key);
+      lostWatches_.erase(std::remove(lostWatches_.begin(), lostWatches_.end(), key), lostWatches_.end());
+    }
   }
+  // A branch whose folder went is gone from the tree by now; one that is
+  // still open no longer follows its folder, and the user is told once.
+  for (FolderWatches::Key key : lostWatches_) {
+    std::string folder = TargetPath(hwnd, reinterpret_cast<HTREEITEM>(key));
+    PostError(hwnd, "フォルダの変更を監視できなくなりました", folder);
+  }
+  lostWatches_.clear();
+}
+
+void ItemFolder::PostError(HWND hwnd, const std::string& message, const std::string& detail) {
+  if (postedErrors_.empty()) ::PostMessageA(hwnd, kMsgShowPostedErrors, 0, 0);
+  postedErrors_.emplace_back(message, detail);
+}
+
+void ItemFolder::ShowPostedErrors(HWND hwnd) {
+  std::vector<std::pair<std::string, std::string>> errors;
+  errors.swap(postedErrors_);
+  for (const auto& [message, detail] : errors) ShowError(hwnd, message, detail);
 }
 
 }  // namespace memo

@@ -14,6 +14,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/NoteFrame.h"
@@ -25,12 +26,22 @@ class ItemFolder : public NoteFrame {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+  // The folders watched now.
+  const FolderWatches& Watches() const { return watches_; }
+
  private:
   LRESULT OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnSetText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnRefresh(HWND hwnd, bool release);
   void OnPoll(HWND hwnd);
+  // Watches every open branch again and reads it, level by level; the
+  // first level itself is not read again and the root's watch is kept.
+  void WatchOpenBranches(HWND hwnd);
+  // A box shown once the current message is done: a box inside a drop
+  // holds the drag's source until it is answered.
+  void PostError(HWND hwnd, const std::string& message, const std::string& detail);
+  void ShowPostedErrors(HWND hwnd);
 
   // Tree items.
   std::string ItemPath(HWND hwnd, HTREEITEM item) const;
@@ -75,6 +86,9 @@ class ItemFolder : public NoteFrame {
 
   HWND tree_ = nullptr;
   FolderWatches watches_;
+  // Watches lost during a poll, until their items are known to stay.
+  std::vector<FolderWatches::Key> lostWatches_;
+  std::vector<std::pair<std::string, std::string>> postedErrors_;
 };
 
 }  // namespace memo

@@ -151,10 +151,18 @@ bool ItemFolder::OnCommand(HWND hwnd, int id) {
     case kCmdCopyPath:
       if (item) CopyPath(hwnd);
       return true;
-    case kCmdDeleteItem:
-      // The tree loses the item through the folder's watch.
-      if (item) ShellDelete(hwnd, ItemPath(hwnd, item));
+    case kCmdDeleteItem: {
+      if (!item) return true;
+      // An open branch at or below the entry holds notifications that would
+      // keep it from being deleted. The tree loses the item through the
+      // watch of its folder, which stays.
+      std::string path = ItemPath(hwnd, item);
+      bool released = !watches_.ReleaseUnder(path).empty();
+      bool deleted = ShellDelete(hwnd, path);
+      // What stays open is watched again (the item may be gone by now).
+      if (released && !deleted) WatchOpenBranches(hwnd);
       return true;
+    }
   }
   return false;
 }
@@ -227,6 +235,8 @@ void ItemFolder::OnEndLabelEdit(HWND hwnd, const NMTVDISPINFOA& info) {
     case LabelCheck::kShortcutName:
       ShowError(hwnd, "有効なショートカットではありません", label);
       return;
+    case LabelCheck::kNoName:
+      return;  // as a cancelled edit: the name stays
     case LabelCheck::kOk:
       break;
   }

@@ -41,6 +41,7 @@ struct DragState {
   bool targetLost = false;     // the target item left the tree during the drag
   DWORD hoverTick = 0;
   HTREEITEM dragged = nullptr;
+  bool filesOffered = false;  // files or a web link, which a program can be started with
 };
 DragState gDrag;
 
@@ -145,8 +146,15 @@ UINT TrackMenu(HWND owner, HMENU menu) {
 void ItemFolder::OnBeginDrag(HWND hwnd, HTREEITEM item) {
   gDrag.dragged = item;
   // The entry itself: a shortcut is dragged as the shortcut file.
-  CoTaskMem<ITEMIDLIST> idl = IdlFromPath(ItemPath(hwnd, item));
-  if (idl) DragShellItem(idl.get());
+  std::string path = ItemPath(hwnd, item);
+  CoTaskMem<ITEMIDLIST> idl = IdlFromPath(path);
+  if (idl) {
+    // Whatever takes the drop may move the entry: an open branch of it
+    // holds notifications that would keep it in place.
+    bool released = !watches_.ReleaseUnder(path).empty();
+    DragShellItem(idl.get());
+    if (released) WatchOpenBranches(hwnd);
+  }
   gDrag.dragged = nullptr;
 }
 
@@ -167,8 +175,8 @@ LRESULT ItemFolder::OnDropQuery(IDataObject* data) {
     ::SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, 0);
     ClearDropHighlight(tree_);
   }
-  return OffersHGlobal(data, CF_HDROP) || OffersHGlobal(data, UrlClipFormat()) ||
-         OffersHGlobal(data, ShellIdListClipFormat());
+  gDrag.filesOffered = OffersHGlobal(data, CF_HDROP) || OffersHGlobal(data, UrlClipFormat());
+  return gDrag.filesOffered || OffersHGlobal(data, ShellIdListClipFormat());
 }
 
 bool ItemFolder::IsDropTarget(HWND hwnd, HTREEITEM item, DWORD* effect) {
@@ -177,8 +185,9 @@ bool ItemFolder::IsDropTarget(HWND hwnd, HTREEITEM item, DWORD* effect) {
   query.hItem = item;
   ::SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
   bool hasChildren = query.cChildren != 0;
-  DWORD add = DropEffectOverItem(hasChildren, !hasChildren && IsProgramPath(TargetPath(hwnd, item)),
-                                 gDrag.rightButton);
+  // Only files start a program; shell items alone are no drop for it.
+  bool program = !hasChildren && gDrag.filesOffered && IsProgramPath(TargetPath(hwnd, item));
+  DWORD add = DropEffectOverItem(hasChildren, program, gDrag.rightButton);
   *effect |= add;
   if (!hasChildren) return add != 0;
   // A closed folder opens once the pointer has rested on it for a second.
@@ -273,6 +282,9 @@ void ItemFolder::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
 void ItemFolder::DropShellItems(HWND hwnd, const std::vector<unsigned char>& cida) {
   if (gDrag.targetLost) return;
   std::string folder = TargetPath(hwnd, gDrag.target ? gDrag.target : TVI_ROOT);
+  // Shell items become shortcuts copied into a folder: a program is no
+  // folder, and a copy onto it would replace it.
+  if (folder.empty() || IsProgramPath(folder)) return;
   DropScratch scratch;
   std::vector<std::string> copies;
   // Shell items are always linked, whatever the button.
@@ -331,7 +343,7 @@ void ItemFolder::OnDropFiles(HWND hwnd, HDROP drop) {
     auto started = reinterpret_cast<INT_PTR>(
         ::ShellExecuteA(hwnd, nullptr, folder.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL));
     // A program that did not start is no folder to copy into either.
-    if (started <= 32) ShowError(hwnd, "プログラムを起動できませんでした", folder);
+    if (started <= 32) PostError(hwnd, "プログラムを起動できませんでした", folder);
     return;
   }
   if (gDrag.rightButton) {
@@ -346,9 +358,15 @@ void ItemFolder::OnDropFiles(HWND hwnd, HDROP drop) {
       case kDropCopy:
         ShellFiles(hwnd, FO_COPY, files, folder);
         return;
-      case kDropMove:
+      case kDropMove: {
+        // Open branches of the moved entries hold notifications that would
+        // keep them in place.
+        bool released = false;
+        for (const std::string& file : files) released |= !watches_.ReleaseUnder(file).empty();
         ShellFiles(hwnd, FO_MOVE, files, folder);
+        if (released) WatchOpenBranches(hwnd);
         return;
+      }
       case kDropLink:
         break;
       default:

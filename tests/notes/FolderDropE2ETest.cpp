@@ -1,7 +1,9 @@
 // Drops onto a folder note in the real program, dragged with the real mouse:
 // files become shortcuts, shortcut files are copied as they are, a web link
 // becomes an Internet shortcut under a clean name whatever name its source
-// proposes, and a program that cannot start is reported, not copied onto.
+// proposes, a program that cannot start is reported after the drop, not
+// copied onto, a shell item is never copied onto a program, and an open
+// folder dragged out is not held by the note.
 #include <windows.h>
 #include <objbase.h>
 #include <commctrl.h>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <string>
 #include <thread>
@@ -41,25 +44,71 @@ std::vector<std::string> ScratchFolders() {
 
 std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
+bool Offer(IDataObject* data, CLIPFORMAT format, const std::vector<unsigned char>& bytes) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = GlobalFromBytes(bytes).release();
+  return data->SetData(&fe, &medium, TRUE) == S_OK;
+}
+
 // What a web browser offers for a dragged link.
 ComPtr<IDataObject> WebLinkData(const std::string& url, const std::string& proposedName) {
   ComPtr<IDataObject> data(DataObject::Create());
-  auto offer = [&](CLIPFORMAT format, const std::vector<unsigned char>& bytes) {
-    FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = GlobalFromBytes(bytes).release();
-    return data->SetData(&fe, &medium, TRUE) == S_OK;
-  };
   std::vector<unsigned char> group(sizeof(FILEGROUPDESCRIPTORA), 0);
   group[0] = 1;
   std::copy(proposedName.begin(), proposedName.end(), group.begin() + 76);
-  if (!offer(UrlClipFormat(), std::vector<unsigned char>(url.c_str(), url.c_str() + url.size() + 1)) ||
-      !offer(FileGroupClipFormat(), group)) {
+  if (!Offer(data.get(), UrlClipFormat(), std::vector<unsigned char>(url.c_str(), url.c_str() + url.size() + 1)) ||
+      !Offer(data.get(), FileGroupClipFormat(), group)) {
     return {};
   }
   return data;
 }
+
+// What a shell namespace view offers for an item: its item id list only.
+ComPtr<IDataObject> ShellItemOnlyData(const std::string& path) {
+  CoTaskMem<ITEMIDLIST> idl = IdlFromPath(path);
+  IdlBytes parent, last;
+  if (!idl || !SplitLastItem(idl.get(), &parent, &last)) return {};
+  ComPtr<IDataObject> data(DataObject::Create());
+  if (!Offer(data.get(), ShellIdListClipFormat(), CidaForOneItem(parent, last))) return {};
+  return data;
+}
+
+// A drop target of the test's own that deletes the folder dropped on it, as
+// a file manager's move away or delete would, and notes what is left.
+class DeletingTarget : public IDropTarget {
+ public:
+  explicit DeletingTarget(std::string folder) : folder_(std::move(folder)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = (iid == IID_IUnknown || iid == IID_IDropTarget) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    for (const std::string& name : ListNames(folder_)) ::DeleteFileA(Join(folder_, name).c_str());
+    // A folder with an open change notification only goes once it closes.
+    removed = ::RemoveDirectoryA(folder_.c_str()) && !FolderExists(folder_);
+    dropped = true;
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  bool dropped = false;
+  bool removed = false;
+
+ private:
+  std::string folder_;
+};
 
 class FolderDropTest : public ::testing::Test {
  protected:
@@ -167,21 +216,103 @@ TEST_F(FolderDropTest, AProgramThatCannotStartIsNamedInABoxAndNothingIsCopiedOnt
   ASSERT_TRUE(label);
 
   std::optional<DialogInfo> box;
+  std::atomic<bool> dragEnded{false};
+  bool dragEndedBeforeTheAnswer = false;
   std::thread answer([&] {
     box = session_.app().WaitDialog(20000);
+    // A box shown inside the drop would hold the drag until answered.
+    dragEndedBeforeTheAnswer = WaitUntil([&] { return dragEnded.load(); }, 3000);
     if (box) session_.app().Answer(*box, IDOK);
   });
   ComPtr<IDataObject> files(ShellDataObject(dropped_.path(), {"report.doc"}));
   ASSERT_TRUE(files);
   DragDataTo(files.get(), Middle(*label));
+  dragEnded = true;
   answer.join();
   ASSERT_TRUE(box);
+  EXPECT_TRUE(dragEndedBeforeTheAnswer) << "the drag source was held by the box";
   EXPECT_TRUE(box->errorIcon);
   EXPECT_NE(box->text.find(Docs("broken.exe")), std::string::npos) << box->text;
   PumpFor(500);
   EXPECT_EQ(ReadBytes(Docs("broken.exe")), notAProgram);
   EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"broken.exe"});
   EXPECT_TRUE(ScratchFolders().empty());
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AShellItemDroppedOnAProgramIsNeitherCopiedOntoItNorLinkedElsewhere) {
+  const std::string program = "@echo a program";
+  ASSERT_TRUE(WriteBytes(Docs("run.bat"), program));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "run.bat").has_value(); }));
+  std::optional<RECT> label = TreeItemLabelRect(tree, FindTreeItem(tree, "run.bat")->handle);
+  ASSERT_TRUE(label);
+
+  // The shell would ask before replacing the program: say yes to it.
+  std::optional<DialogInfo> asked;
+  std::thread answer([&] {
+    asked = session_.app().WaitDialog(3000);
+    if (asked) session_.app().Answer(*asked, IDYES);
+  });
+  ComPtr<IDataObject> item = ShellItemOnlyData(dropped_ / "report.doc");
+  ASSERT_TRUE(item);
+  DragDataTo(item.get(), Middle(*label));
+  answer.join();
+  EXPECT_FALSE(asked) << asked->text;
+  PumpFor(500);
+  EXPECT_EQ(ReadBytes(Docs("run.bat")), program);
+  EXPECT_EQ(ListNames(Docs()), std::vector<std::string>{"run.bat"});
+  EXPECT_TRUE(ScratchFolders().empty());
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(FolderDropTest, AnOpenFolderDraggedOutCanBeTakenAwayByTheTarget) {
+  ASSERT_TRUE(MakeFolder(Docs("sub")));
+  ASSERT_TRUE(WriteBytes(Docs("sub\\inner.txt"), "x"));
+  HWND note = StartWithNote();
+  ASSERT_TRUE(note);
+  HWND tree = NoteSession::Body(note);
+  ASSERT_TRUE(WaitUntil([&] { return FindTreeItem(tree, "sub").has_value(); }));
+  HTREEITEM sub = FindTreeItem(tree, "sub")->handle;
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(::SendMessageTimeoutA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(sub), SMTO_ABORTIFHUNG,
+                                    5000, &ignored));
+  ASSERT_TRUE(WaitUntil([&] { return TreeTexts(tree, sub) == std::vector<std::string>{"inner.txt"}; }));
+  std::optional<RECT> label = TreeItemLabelRect(tree, sub);
+  ASSERT_TRUE(label);
+
+  DeletingTarget target(Docs("sub"));
+  HWND bin = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", nullptr, WS_POPUP | WS_VISIBLE, 900, 600, 160, 160, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_TRUE(bin);
+  ASSERT_EQ(::RegisterDragDrop(bin, &target), S_OK);
+  const POINT from = Middle(*label), to{980, 680};
+  std::thread mover([&] {
+    MouseMoveTo(from.x, from.y);
+    MouseLeft(true);
+    for (int step = 1; step <= 12; ++step) {
+      ::Sleep(60);
+      MouseMoveTo(from.x + (to.x - from.x) * step / 12, from.y + (to.y - from.y) * step / 12);
+    }
+    ::Sleep(300);
+    MouseMoveTo(to.x + 1, to.y);
+    ::Sleep(300);
+    MouseLeft(false);
+  });
+  bool dropped = WaitUntil(
+      [&] {
+        PumpFor(50);
+        return target.dropped;
+      },
+      10000);
+  mover.join();
+  ::RevokeDragDrop(bin);
+  ::DestroyWindow(bin);
+  ASSERT_TRUE(dropped);
+  EXPECT_TRUE(target.removed) << "the note still held the folder";
+  EXPECT_TRUE(WaitUntil([&] { return TreeTexts(tree).empty(); })) << ::testing::PrintToString(TreeTexts(tree));
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 

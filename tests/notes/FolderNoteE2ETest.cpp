@@ -282,13 +282,26 @@ TEST_F(FolderNoteTest, ASpecialFolderShortcutIsNamedAfterTheFolderAndReplacesAnO
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
-TEST_F(FolderNoteTest, LabelRenamesRefuseForbiddenCharactersAndNamesInUse) {
+TEST_F(FolderNoteTest, LabelRenamesRefuseForbiddenCharactersEmptyNamesAndNamesInUse) {
   ASSERT_TRUE(WriteBytes(Docs("a.txt"), "a"));
   ASSERT_TRUE(WriteBytes(Docs("b.txt"), "b"));
   HWND tree = StartWithNote();
   ASSERT_TRUE(tree);
   ASSERT_TRUE(WaitTexts(tree, {"a.txt", "b.txt"}));
   HTREEITEM a = FindTreeItem(tree, "a.txt")->handle;
+
+  // An empty name would be the folder's own: for a shortcut, "docs.lnk"
+  // beside the note's folder. Nothing is renamed and nothing asked.
+  ASSERT_TRUE(MakeShortcut(Docs("s.lnk"), Docs("b.txt")));
+  ASSERT_TRUE(WaitTexts(tree, {"a.txt", "b.txt", "s"}));
+  for (HTREEITEM item : {a, FindTreeItem(tree, "s")->handle}) {
+    ASSERT_TRUE(TreeRenameItem(tree, item, ""));
+    EXPECT_TRUE(session_.app().NoDialogFor(1000));
+  }
+  EXPECT_EQ(ListNames(Docs()), (std::vector<std::string>{"a.txt", "b.txt", "s.lnk"}));
+  EXPECT_FALSE(FileExists(Docs() + ".lnk"));
+  ASSERT_TRUE(::DeleteFileA(Docs("s.lnk").c_str()));
+  ASSERT_TRUE(WaitTexts(tree, {"a.txt", "b.txt"}));
 
   for (const char* refused : {"x,y.txt", "x;y.txt"}) {
     ASSERT_TRUE(TreeRenameItem(tree, a, refused));
@@ -298,6 +311,8 @@ TEST_F(FolderNoteTest, LabelRenamesRefuseForbiddenCharactersAndNamesInUse) {
     EXPECT_TRUE(box->errorIcon);
     EXPECT_EQ(box->text, "ファイル名に \\ / : , ; * ? \" < > | を使用することはできません");
     session_.app().Answer(*box, IDOK);
+    // Answers are posted: the next rename must not find this box again.
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(box->hwnd); }));
     EXPECT_TRUE(FileExists(Docs("a.txt")));
     EXPECT_FALSE(FileExists(Docs(refused)));
   }
