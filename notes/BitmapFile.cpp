@@ -155,7 +155,7 @@ bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
 
   // GetDIBits reads its request from the info header and colour table or
   // masks that follow it: the same bytes the file carries.
-  std::vector<DWORD> request((headers->bytes.size() - kFileHeaderBytes + kMaxColors * 4) / 4 + 1, 0);
+  std::vector<DWORD> request((headers->bytes.size() - kFileHeaderBytes + sizeof(RGBQUAD) * kMaxColors) / 4 + 1, 0);
   std::memcpy(request.data(), headers->bytes.data() + kFileHeaderBytes, headers->bytes.size() - kFileHeaderBytes);
   auto* bmi = reinterpret_cast<BITMAPINFO*>(request.data());
 

@@ -10,6 +10,7 @@
 #include "frame/Colors.h"
 #include "frame/CommonControls.h"
 #include "frame/Messages.h"
+#include "frame/PostedBox.h"
 #include "frame/ThreadWindows.h"
 #include "resources/resource.h"
 #include "store/FileSystem.h"
@@ -29,9 +30,6 @@ constexpr COLORREF kDefaultBackground = 0xFFF0F0;
 constexpr UINT kPollMs = 500;
 // The expand or collapse of an expand notification, without its modifiers.
 constexpr UINT kExpandActionMask = TVE_COLLAPSE | TVE_EXPAND;
-// Posted by the note to itself only, so it lies apart from the messages
-// that other windows send to every note.
-constexpr UINT kMsgShowPostedErrors = WM_APP + 0x300;
 
 // One previous procedure serves every folder note's tree: they are all of
 // the one system class.
@@ -83,9 +81,6 @@ LRESULT ItemFolder::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       break;
     case kMsgRefresh:
       OnRefresh(hwnd, wParam != 0);
-      return 0;
-    case kMsgShowPostedErrors:
-      ShowPostedErrors(hwnd);
       return 0;
     case kMsgRedraw:
       if (tree_) {
@@ -215,8 +210,9 @@ LRESULT ItemFolder::OnSetText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       if (done) ::InvalidateRect(hwnd, nullptr, TRUE);
     }
   }
-  // The file operation is done: the frame's own rename is passed over.
-  if (done) result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+  // The file operation is done: the frame's own rename is passed over, on
+  // purpose, so the call goes past NoteFrame.
+  if (done) result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);  // NOLINT(bugprone-parent-virtual-call)
   ::SendMessageA(hwnd, kMsgRefresh, 0, 0);
   return result;
 }
@@ -273,20 +269,9 @@ void ItemFolder::OnPoll(HWND hwnd) {
   // still open no longer follows its folder, and the user is told once.
   for (FolderWatches::Key key : lostWatches_) {
     std::string folder = TargetPath(hwnd, reinterpret_cast<HTREEITEM>(key));
-    PostError(hwnd, "フォルダの変更を監視できなくなりました", folder);
+    PostErrorBox(hwnd, "フォルダの変更を監視できなくなりました", folder);
   }
   lostWatches_.clear();
-}
-
-void ItemFolder::PostError(HWND hwnd, const std::string& message, const std::string& detail) {
-  if (postedErrors_.empty()) ::PostMessageA(hwnd, kMsgShowPostedErrors, 0, 0);
-  postedErrors_.emplace_back(message, detail);
-}
-
-void ItemFolder::ShowPostedErrors(HWND hwnd) {
-  std::vector<std::pair<std::string, std::string>> errors;
-  errors.swap(postedErrors_);
-  for (const auto& [message, detail] : errors) ShowError(hwnd, message, detail);
 }
 
 }  // namespace memo

@@ -38,10 +38,6 @@ class ItemFolder : public NoteFrame {
   // Watches every open branch again and reads it, level by level; the
   // first level itself is not read again and the root's watch is kept.
   void WatchOpenBranches(HWND hwnd);
-  // A box shown once the current message is done: a box inside a drop
-  // holds the drag's source until it is answered.
-  void PostError(HWND hwnd, const std::string& message, const std::string& detail);
-  void ShowPostedErrors(HWND hwnd);
 
   // Tree items.
   std::string ItemPath(HWND hwnd, HTREEITEM item) const;
@@ -88,7 +84,6 @@ class ItemFolder : public NoteFrame {
   FolderWatches watches_;
   // Watches lost during a poll, until their items are known to stay.
   std::vector<FolderWatches::Key> lostWatches_;
-  std::vector<std::pair<std::string, std::string>> postedErrors_;
 };
 
 }  // namespace memo

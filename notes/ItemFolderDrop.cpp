@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame/Messages.h"
+#include "frame/PostedBox.h"
 #include "notes/FolderRules.h"
 #include "notes/ItemFolder.h"
 #include "store/DataTransfer.h"
@@ -211,7 +212,9 @@ void ItemFolder::OnDropEffect(HWND hwnd, DWORD* effect) {
   if (item) {
     // Only the label counts: beside it is the note's own folder.
     RECT label{};
-    std::memcpy(&label, &item, sizeof(item));  // the item goes in, its rectangle comes out
+    // The item goes in, its rectangle comes out: the handle's bytes, by the
+    // message's own convention.
+    std::memcpy(&label, &item, sizeof(item));  // NOLINT(bugprone-sizeof-expression)
     if (!::SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)) ||
         !::PtInRect(&label, hit.pt)) {
       item = nullptr;
@@ -343,7 +346,7 @@ void ItemFolder::OnDropFiles(HWND hwnd, HDROP drop) {
     auto started = reinterpret_cast<INT_PTR>(
         ::ShellExecuteA(hwnd, nullptr, folder.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL));
     // A program that did not start is no folder to copy into either.
-    if (started <= 32) PostError(hwnd, "プログラムを起動できませんでした", folder);
+    if (started <= 32) PostErrorBox(hwnd, "プログラムを起動できませんでした", folder);
     return;
   }
   if (gDrag.rightButton) {
