@@ -22,15 +22,15 @@ const LateLibrary& Version() {
 
 }  // namespace
 
-LateLibrary::LateLibrary(const char* fileName) {
-  // By full path: a library of that name in the program's or the current
-  // folder must not be taken for the system's.
+HMODULE LoadSystemLibrary(const char* fileName) {
   char folder[MAX_PATH] = {};
   UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  if (length == 0 || length >= MAX_PATH || !fileName) return nullptr;
   std::string path = std::string(folder, length) + "\\" + fileName;
-  module_.reset(::LoadLibraryA(path.c_str()));
+  return ::LoadLibraryA(path.c_str());
 }
+
+LateLibrary::LateLibrary(const char* fileName) { module_.reset(LoadSystemLibrary(fileName)); }
 
 FARPROC LateLibrary::FindAddress(const char* exportName) const {
   return module_ ? ::GetProcAddress(module_.get(), exportName) : nullptr;
