@@ -343,7 +343,8 @@ TEST(BrowserNoteTest, AShortcutToAShareAFileOrAnotherProtocolOpensOnlyOnTheUsers
   share.Close();
   EXPECT_EQ(IniGet(session.NotePath("share.url"), "InternetShortcut", "URL"), share.path());
   EXPECT_FALSE(file.Opened());
-  // Wine takes some three seconds to close each browser note.
+  // Under Wine every note takes some two seconds to close: three notes
+  // outlast the default wait.
   EXPECT_EQ(session.app().Quit(30000), 0u);
 }
 
