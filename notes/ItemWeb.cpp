@@ -59,8 +59,6 @@ bool LoadsUnasked(const std::string& url) {
   return url.empty() || IsWebAddress(url) || IsAboutPage(url);
 }
 
-std::string UnloadedNotice(const std::string& url) { return kUnloadedHead + url + kUnloadedTail; }
-
 std::string ReadShortcutUrl(const std::string& path) {
   return IniReadString(path, kShortcutSection, kShortcutUrlKey, "", kShortcutUrlBuffer);
 }
@@ -149,7 +147,7 @@ void ItemWeb::OnLoad(HWND hwnd, bool confirmed) {
   std::string url = ReadShortcutUrl(NotePathOfWindow(hwnd));
   if (!confirmed && !LoadsUnasked(url)) {
     // The page stays as it is; the strip names what was not opened.
-    ShowNotice(hwnd, UnloadedNotice(url));
+    ShowNotice(hwnd, kUnloadedHead + url + kUnloadedTail);
     return;
   }
   HideNotice();

@@ -34,8 +34,6 @@ constexpr WPARAM kLoadConfirmed = 1;
 // on another computer that is sent the user's credentials, script, another
 // program's protocol) waits until the user confirms it.
 bool LoadsUnasked(const std::string& url);
-// The text of the strip that says which address was not loaded.
-std::string UnloadedNotice(const std::string& url);
 
 class ItemWeb : public NoteFrame {
  public:
