@@ -152,7 +152,10 @@ void RouteMessage(MSG& msg, ATOM dialogAtom) {
     }
     if (::IsDialogMessageA(foreground, &msg)) return;
   }
-  if (msg.message == WM_KEYDOWN && OfferKeyToHostedControl(msg)) return;
+  // Every key message, not only WM_KEYDOWN: the control also handles the
+  // Alt combinations (WM_SYSKEYDOWN), key releases and the characters that
+  // its own accelerators take.
+  if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && OfferKeyToHostedControl(msg)) return;
   ::TranslateMessage(&msg);
   ::DispatchMessageA(&msg);
 }

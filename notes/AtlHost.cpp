@@ -1,6 +1,8 @@
 // The ATL control host, loaded by ordinal from atl.dll.
 #include "notes/AtlHost.h"
 
+#include "store/LateLibrary.h"
+
 namespace memo {
 namespace {
 
@@ -25,8 +27,9 @@ bool InitAtlHost() {
   // A second registration of the window class would fail.
   if (gInitialised) return true;
   // Kept loaded for the life of the process: the window class it registers
-  // points into it.
-  HMODULE atl = ::LoadLibraryA("atl.dll");
+  // points into it. From the system folder only: an "atl.dll" beside the
+  // program would otherwise be loaded and run in its place.
+  HMODULE atl = LoadSystemLibrary("atl.dll");
   if (!atl) return false;
   auto init = ProcByOrdinal<AtlAxWinInitFn>(atl, kOrdinalAxWinInit);
   gGetControl = ProcByOrdinal<AtlAxGetControlFn>(atl, kOrdinalAxGetControl);

@@ -40,7 +40,8 @@ void Apply(HWND page) {
     ShowError(page, "URLを保存できませんでした", path);
     return;
   }
-  ::SendMessageA(note, kMsgBrowserLoad, 0, 0);
+  // OK here is the user's own word for the address, whatever it names.
+  ::SendMessageA(note, kMsgBrowserLoad, kLoadConfirmed, 0);
 }
 
 void ChooseFile(HWND page) {

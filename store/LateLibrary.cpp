@@ -22,20 +22,22 @@ const LateLibrary& Version() {
 
 }  // namespace
 
-LateLibrary::LateLibrary(const char* fileName, Source source) {
-  if (source == kSideBySide) {
-    module_.reset(::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    // Windows 7 without its loader update refuses the flag; the full path
-    // below is then the safe way, without the manifest's version.
-    if (module_) return;
-  }
-  // By full path: a library of that name in the program's or the current
-  // folder must not be taken for the system's.
+HMODULE LoadSystemLibrary(const char* fileName) {
   char folder[MAX_PATH] = {};
   UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  if (length == 0 || length >= MAX_PATH || !fileName) return nullptr;
   std::string path = std::string(folder, length) + "\\" + fileName;
-  module_.reset(::LoadLibraryA(path.c_str()));
+  return ::LoadLibraryA(path.c_str());
+}
+
+LateLibrary::LateLibrary(const char* fileName, Source source) {
+  if (source == kSideBySide && fileName) {
+    module_.reset(::LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    // Windows 7 without its loader update refuses the flag; the system
+    // folder's copy is then the safe one, without the manifest's version.
+    if (module_) return;
+  }
+  module_.reset(LoadSystemLibrary(fileName));
 }
 
 FARPROC LateLibrary::FindAddress(const char* exportName) const {

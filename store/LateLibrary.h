@@ -17,6 +17,11 @@
 
 namespace memo {
 
+// Loads a system library by its full path in the system folder: a library
+// of the same name in the program's or the current folder must not be taken
+// for the system's. The caller owns the module; nullptr on failure.
+HMODULE LoadSystemLibrary(const char* fileName);
+
 // One library, loaded from the system folder on first use and kept until
 // the program ends.
 class LateLibrary {

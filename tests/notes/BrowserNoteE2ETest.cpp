@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frame/Messages.h"
+#include "store/Handles.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/Menus.h"
 #include "tests/support/NoteSession.h"
@@ -59,6 +60,38 @@ class FavoritesScope {
   }
   std::string folder_;
   std::vector<std::string> made_;
+};
+
+// A named pipe of the test's: whatever opens its path is seen to connect.
+// Standing in for a share on another computer, it shows whether the program
+// went there at all.
+class PipeWatch {
+ public:
+  explicit PipeWatch(const std::string& name)
+      : path_("\\\\.\\pipe\\" + name),
+        pipe_(::CreateNamedPipeA(path_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1, 4096,
+                                 4096, 0, nullptr)),
+        event_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    overlapped_.hEvent = event_.get();
+    if (pipe_ && !::ConnectNamedPipe(pipe_.get(), &overlapped_) && ::GetLastError() == ERROR_PIPE_CONNECTED) {
+      ::SetEvent(event_.get());
+    }
+  }
+  ~PipeWatch() { Close(); }
+  PipeWatch(const PipeWatch&) = delete;
+  PipeWatch& operator=(const PipeWatch&) = delete;
+
+  bool Ready() const { return pipe_ && event_; }
+  const std::string& path() const { return path_; }
+  bool Opened() const { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
+  // Whatever waits to read from it is let go.
+  void Close() { pipe_.reset(); }
+
+ private:
+  std::string path_;
+  UniqueHandle pipe_;
+  UniqueHandle event_;
+  OVERLAPPED overlapped_{};
 };
 
 // For a look at the program: MEMOPANE_TEST_HOLD_MS keeps a menu open that long.
@@ -258,6 +291,76 @@ TEST(BrowserNoteTest, TheUrlPageStoresTheUrlLiterallyAndLoadsIt) {
   session.app().Answer(*box, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(sheet); }));
   EXPECT_EQ(IniGet(session.NotePath("site.url"), "InternetShortcut", "URL"), "about:blank");
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+// Shortcuts that came with a folder from elsewhere: at open a web page loads
+// by itself, but a share, a file and another program's protocol are only
+// named in a strip over the note, until the user says OK on the URL page.
+TEST(BrowserNoteTest, AShortcutToAShareAFileOrAnotherProtocolOpensOnlyOnTheUsersOk) {
+  PipeWatch share("memo-web-share");
+  PipeWatch file("memo-web-file");
+  ASSERT_TRUE(share.Ready() && file.Ready());
+  const std::pair<const char*, std::string> shortcuts[] = {
+      {"share.url", share.path()}, {"file.url", "file://./pipe/memo-web-file"}, {"other.url", "memotest:run"}};
+  NoteSession session;
+  for (const auto& shortcut : shortcuts) {
+    ASSERT_TRUE(WriteBytes(session.NotePath(shortcut.first), Shortcut(shortcut.second)));
+  }
+  ASSERT_TRUE(session.Start());
+  for (const auto& shortcut : shortcuts) {
+    HWND note = session.WaitNote(shortcut.first, kBrowserClass);
+    ASSERT_TRUE(note) << shortcut.first;
+    std::string notice;
+    EXPECT_TRUE(WaitUntil([&] {
+      return (notice = NoteSession::NoticeText(note)).find(shortcut.second) != std::string::npos;
+    })) << shortcut.first << ": " << notice;
+  }
+  HoldForALook();
+  PumpFor(1500);
+  EXPECT_FALSE(share.Opened()) << "went to the share at open";
+  EXPECT_FALSE(file.Opened()) << "opened the file at open";
+  EXPECT_TRUE(session.app().NoDialogFor(300));
+
+  // A click on the strip leads to the URL page; its OK loads the address,
+  // and the strip goes.
+  HWND note = session.WaitNote("share.url", kBrowserClass);
+  ASSERT_TRUE(note);
+  HWND strip = nullptr;
+  for (HWND child = nullptr; (child = ::FindWindowExA(note, child, "Static", nullptr));) {
+    if (::IsWindowVisible(child)) strip = child;
+  }
+  ASSERT_TRUE(strip);
+  ::PostMessageA(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::PostMessageA(strip, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  HWND sheet = session.app().WaitWindow("#32770", "\"share.url\"のプロパティ");
+  ASSERT_TRUE(sheet);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(sheet) != FALSE; }));
+  session.app().Answer(ReadDialog(sheet), IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(sheet); }));
+  EXPECT_TRUE(WaitUntil([&] { return NoteSession::NoticeText(note).empty(); }));
+  EXPECT_TRUE(WaitUntil([&] { return share.Opened(); })) << "not loaded after OK";
+  share.Close();
+  EXPECT_EQ(IniGet(session.NotePath("share.url"), "InternetShortcut", "URL"), share.path());
+  EXPECT_FALSE(file.Opened());
+  // Under Wine every note takes some two seconds to close: three notes
+  // outlast the default wait.
+  EXPECT_EQ(session.app().Quit(30000), 0u);
+}
+
+// A library named as the system's, put beside the program, is not loaded in
+// the system's place.
+TEST(BrowserNoteTest, AnAtlLibraryBesideTheProgramIsNotLoaded) {
+  TempFolder folder("memo-atl");
+  const std::string program = folder / "memopane.exe";
+  ASSERT_TRUE(::CopyFileA(MemopaneExe().c_str(), program.c_str(), FALSE));
+  ASSERT_TRUE(WriteBytes(folder / "atl.dll", "MZ not a library"));
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("web.url"), Shortcut("about:blank")));
+  session.app().SetProgram(program);
+  ASSERT_TRUE(session.Start()) << "the program did not start";
+  EXPECT_TRUE(session.WaitNote("web.url", kBrowserClass));
+  EXPECT_TRUE(session.app().NoDialogFor(300));
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 

@@ -138,6 +138,19 @@ TEST(ShortcutFileTest, TheUrlIsReadAndWrittenAloneAndLiterally) {
   EXPECT_NE(ReadBytes(path)->find("URL=about:home"), std::string::npos);
 }
 
+TEST(ShortcutFileTest, OnlyWebAddressesAndTheBrowsersOwnPagesLoadUnasked) {
+  for (const char* url : {"http://example.com/", "HTTPS://example.com/a?b&c", "about:blank", "about:home",
+                          "About:Home", ""}) {
+    EXPECT_TRUE(LoadsUnasked(url)) << url;
+  }
+  for (const char* url : {"\\\\host\\share\\page.html", "file:///C:/page.html", "FILE://host/share/x",
+                          "C:\\page.html", "javascript:alert(1)", "res://ieframe.dll/x", "memotest:run",
+                          "mk:@MSITStore:C:\\x.chm::/a.htm", "about:<script>alert(1)</script>",
+                          " http://example.com/"}) {
+    EXPECT_FALSE(LoadsUnasked(url)) << url;
+  }
+}
+
 // Records the address of every navigation the browser control starts.
 class NavigationRecorder : public IDispatch {
  public:
@@ -239,6 +252,58 @@ TEST_F(BrowserNoteInProcessTest, TheLoadHandsTheStoredUrlToTheBrowserCutToItsBuf
   EXPECT_NE(recorder_.urls[1], "about:home") << "went home instead";
   EXPECT_EQ(recorder_.urls[2], "About:Home");
   EXPECT_EQ(IniGet(PathOf("long.url"), "InternetShortcut", "URL"), "About:Home");
+}
+
+// A shortcut comes with any folder copied or synced in: at open the note
+// loads a web page by itself, and names anything else in a strip until the
+// user confirms it (the URL page's OK).
+TEST_F(BrowserNoteInProcessTest, OnlyAWebAddressLoadsUnaskedTheRestWaitsForTheUsersOk) {
+  auto notice = [](HWND note) -> HWND {
+    HWND strip = ::FindWindowExA(note, nullptr, "Static", nullptr);
+    return strip && (::GetWindowLongA(strip, GWL_STYLE) & WS_VISIBLE) ? strip : nullptr;
+  };
+  const std::string page = root_ / "page.html";
+  ASSERT_TRUE(WriteBytes(page, "<p>"));
+  const std::string fileUrl = "file:///" + page;
+  ASSERT_TRUE(WriteShortcutUrl(PathOf("share.url"), "\\\\memo-nohost\\share\\page.html"));
+  ASSERT_TRUE(WriteShortcutUrl(PathOf("file.url"), fileUrl));
+  ASSERT_TRUE(WriteShortcutUrl(PathOf("other.url"), "memotest:run"));
+  HWND share = Open("share.url");
+  ASSERT_TRUE(share);
+  EXPECT_TRUE(recorder_.urls.empty()) << recorder_.urls[0];
+  ASSERT_TRUE(notice(share));
+  EXPECT_NE(WindowText(notice(share)).find("\\\\memo-nohost\\share\\page.html"), std::string::npos);
+  // The strip lies over the top of the body.
+  RECT strip = WindowRect(notice(share)), body = WindowRect(::GetDlgItem(share, kIdBody));
+  EXPECT_EQ(strip.top, body.top);
+  EXPECT_EQ(strip.right - strip.left, body.right - body.left);
+  EXPECT_LT(strip.bottom - strip.top, 40);
+  recorder_.Stop();
+
+  for (const char* name : {"file.url", "other.url"}) {
+    NavigationRecorder recorder;
+    HWND note = Track(::CreateWindowExA(WS_EX_TOOLWINDOW, "Memopane-Browser", name, WS_THICKFRAME, 0, 0, 400,
+                                        200, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    ASSERT_TRUE(note && recorder.Listen(note));
+    PumpFor(100);
+    EXPECT_TRUE(recorder.urls.empty()) << name;
+    EXPECT_TRUE(notice(note)) << name;
+    if (std::string(name) == "file.url") {
+      // Confirmed, it loads, and the strip goes; a web address later needs
+      // no word.
+      ::SendMessageA(note, kMsgBrowserLoad, kLoadConfirmed, 0);
+      PumpFor(100);
+      ASSERT_EQ(recorder.urls.size(), 1u);
+      EXPECT_NE(recorder.urls[0].find("page.html"), std::string::npos) << recorder.urls[0];
+      EXPECT_FALSE(notice(note));
+      ASSERT_TRUE(WriteShortcutUrl(PathOf(name), "http://example.com/"));
+      ::SendMessageA(note, kMsgBrowserLoad, 0, 0);
+      PumpFor(100);
+      EXPECT_EQ(recorder.urls.size(), 2u);
+      EXPECT_FALSE(notice(note));
+    }
+    recorder.Stop();
+  }
 }
 
 int gPopupCloses = 0;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Startup.h"
 #include "frame/Messages.h"
 #include "notes/AtlHost.h"
 #include "notes/UserAgent.h"
@@ -213,6 +214,88 @@ TEST_F(WebHostTest, ANewWindowNeverOpensInTheControlAndOnlyAWebAddressLeavesIt) 
   PumpFor(1500);
   EXPECT_FALSE(FileExists(mark));
   ::DestroyWindow(host);
+}
+
+// A control that takes every key it is offered as its own accelerator and
+// keeps a list of them; for the rest only what ATL's host asks of it.
+class KeyTakingControl : public IOleObject, public IOleInPlaceActiveObject {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (riid == IID_IUnknown || riid == IID_IOleObject) {
+      *object = static_cast<IOleObject*>(this);
+    } else if (riid == IID_IOleInPlaceActiveObject || riid == IID_IOleWindow) {
+      *object = static_cast<IOleInPlaceActiveObject*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP TranslateAccelerator(MSG* msg) override {
+    taken.push_back(msg->message);
+    return S_OK;
+  }
+  STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
+    *status = 0;
+    return S_OK;
+  }
+  STDMETHODIMP SetClientSite(IOleClientSite*) override { return S_OK; }
+  STDMETHODIMP GetClientSite(IOleClientSite**) override { return E_NOTIMPL; }
+  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP Close(DWORD) override { return S_OK; }
+  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+  STDMETHODIMP DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override { return S_OK; }
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+  STDMETHODIMP Update() override { return S_OK; }
+  STDMETHODIMP IsUpToDate() override { return S_OK; }
+  STDMETHODIMP GetUserClassID(CLSID*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+  STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetWindow(HWND*) override { return E_NOTIMPL; }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+  std::vector<UINT> taken;
+};
+
+// The message loop offers the hosted control every key message, as its
+// accelerators expect: Alt combinations come as WM_SYSKEYDOWN, and a key's
+// release and character belong to the control once it took the key.
+TEST_F(WebHostTest, TheMessageLoopOffersTheControlEveryKeyMessage) {
+  using AttachFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
+  auto attach = reinterpret_cast<AttachFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("atl.dll"), "AtlAxAttachControl")));
+  ASSERT_TRUE(attach);
+  HWND container = Track(::CreateWindowExA(0, kAtlHostClass, nullptr, WS_CHILD, 0, 0, 100, 50, parent_, nullptr,
+                                           ::GetModuleHandleA(nullptr), nullptr));
+  ASSERT_TRUE(container);
+  KeyTakingControl control;
+  // Wine's ATL hosts nothing unless it is given somewhere to put the site.
+  ComPtr<IUnknown> site;
+  ASSERT_HRESULT_SUCCEEDED(attach(static_cast<IOleObject*>(&control), container, site.put()));
+  const UINT keys[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR};
+  for (UINT key : keys) {
+    MSG msg{container, key, VK_F5, 0, 0, {0, 0}};
+    RouteMessage(msg, 0);
+  }
+  // A mouse message is none of its business.
+  MSG click{container, WM_LBUTTONDOWN, 0, 0, 0, {0, 0}};
+  RouteMessage(click, 0);
+  EXPECT_EQ(control.taken, std::vector<UINT>(std::begin(keys), std::end(keys)));
+  ::DestroyWindow(container);
 }
 
 }  // namespace
