@@ -19,6 +19,7 @@ constexpr UINT kMsgRedraw = 0x8109;           // full redraw
 constexpr UINT kMsgSetLink = 0x810A;          // to a mini note; lParam = item id list taken over, or 0
 constexpr UINT kMsgOpenStartPage = 0x810B;    // posted to the main bar as it first shows
 constexpr UINT kMsgFinishStart = 0x810C;      // posted to the main bar at its creation: tooltips, tray icon
+constexpr UINT kMsgDropNotice = 0x810D;       // posted by a drop that has something to tell the user
 constexpr UINT kMsgDropQuery = 0x8201;        // lParam = IDataObject*; non-zero = accept
 constexpr UINT kMsgDropEffect = 0x8202;       // lParam = DWORD* effect
 constexpr UINT kMsgDrop = 0x8203;             // wParam = DWORD* effect, lParam = IDataObject*

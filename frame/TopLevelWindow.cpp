@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,11 +77,11 @@ POINT WindowPosition(HWND hwnd) {
   return POINT{r.left, r.top};
 }
 
-// A linked mini note for one dropped item at point, which then moves on.
-void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
-  std::string section = NewMiniSection(SettingsFileOfWindow(owner));
-  HWND mini = section.empty() ? nullptr : CreateMiniNoteWindow(owner, section);
-  if (!mini) return;  // idl is freed on the way out
+// A linked mini note for one dropped item at point, which then moves on;
+// false when the window could not be made.
+bool MakeMiniNoteForItem(HWND owner, const std::string& section, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
+  HWND mini = section.empty() ? nullptr : CreateMiniNoteWindow(owner, section, MiniCreation::kQuiet);
+  if (!mini) return false;  // idl is freed on the way out
   std::string name;
   if (idl) {
     SHFILEINFOA info{};
@@ -96,6 +97,7 @@ void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
   point->x += 10;
   point->y += 10;
+  return true;
 }
 
 // The shared tooltip keeps the tool of every caption button until it is
@@ -231,6 +233,9 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
       return 0;
     case kMsgDrop:
       OnDrop(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<IDataObject*>(lParam));
+      return 0;
+    case kMsgDropNotice:
+      OnDropNotice(hwnd);
       return 0;
   }
   return WindowObject::WindowProc(hwnd, message, wParam, lParam);
@@ -482,15 +487,43 @@ void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
   POINT point;
   ::GetCursorPos(&point);
   std::vector<unsigned char> bytes;
+  std::vector<IdlBytes> idls;
+  std::vector<std::string> files;
   if (GetHGlobalBytes(data, ShellIdListClipFormat(), &bytes)) {
-    for (const IdlBytes& idl : AbsoluteIdlsFromCida(bytes.data(), bytes.size())) {
-      MakeMiniNoteForItem(hwnd, IdlFromBytes(idl), &point);
-    }
+    idls = AbsoluteIdlsFromCida(bytes.data(), bytes.size());
   } else if (GetHGlobalBytes(data, CF_HDROP, &bytes)) {
-    for (const std::string& file : FilesFromDropFiles(bytes.data(), bytes.size())) {
-      MakeMiniNoteForItem(hwnd, IdlFromPath(file), &point);
-    }
+    files = FilesFromDropFiles(bytes.data(), bytes.size());
   }
+  size_t count = idls.empty() ? files.size() : idls.size();
+  size_t made = 0;
+  MiniSectionNamer names = NewMiniSections(SettingsFileOfWindow(hwnd));
+  for (; made < count && made < kMaxMiniNotesPerDrop; ++made) {
+    CoTaskMem<ITEMIDLIST> idl = idls.empty() ? IdlFromPath(files[made]) : IdlFromBytes(idls[made]);
+    // One window that cannot be made means the next cannot either (the
+    // system is out of window handles, or OLE refuses drop targets).
+    if (!MakeMiniNoteForItem(hwnd, names.Next(), std::move(idl), &point)) break;
+  }
+  if (made == count) return;
+  char text[256];
+  if (made < kMaxMiniNotesPerDrop) {
+    std::snprintf(text, sizeof(text), "ミニ付箋を作成できませんでした。\r\n残りの %u 個は作成していません。",
+                  static_cast<unsigned>(count - made));
+    dropNoticeIcon_ = MB_ICONERROR;
+  } else {
+    std::snprintf(text, sizeof(text),
+                  "一度にミニ付箋にできるのは %u 個までです。\r\n残りの %u 個は作成していません。",
+                  static_cast<unsigned>(kMaxMiniNotesPerDrop), static_cast<unsigned>(count - made));
+    dropNoticeIcon_ = MB_ICONINFORMATION;
+  }
+  dropNotice_ = text;
+  ::PostMessageA(hwnd, kMsgDropNotice, 0, 0);
+}
+
+void TopLevelWindow::OnDropNotice(HWND hwnd) {
+  if (dropNotice_.empty()) return;
+  std::string text = std::move(dropNotice_);
+  dropNotice_.clear();
+  ::MessageBoxA(hwnd, text.c_str(), kProductName, dropNoticeIcon_);
 }
 
 void TopLevelWindow::Paint(HWND hwnd, HDC dc) {

@@ -47,13 +47,24 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
   LRESULT OnCommand(HWND hwnd, int id, HWND control);
   LRESULT OnDropQuery(IDataObject* data);
   void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
+  void OnDropNotice(HWND hwnd);
   void Paint(HWND hwnd, HDC dc);
 
   POINT lastPosition_{};
+  // What a drop has to tell the user, shown once the drop is over: a box
+  // shown inside it would hold the drag source until it is dismissed.
+  std::string dropNotice_;
+  UINT dropNoticeIcon_ = 0;
   // The window settings as loaded, so that a save leaves alone the keys the
   // window did not change.
   IniIntBaseline loaded_;
 };
+
+// The most mini notes one drop makes. Each is a window with a drop target
+// and a section that is written as it closes: a drop of thousands of files
+// (or a drag source that offers no end of items) would hold the program for
+// minutes and could use up the system's window handles.
+constexpr size_t kMaxMiniNotesPerDrop = 100;
 
 // Starts (or restarts) the automatic minimize count of a window.
 void StartMinimizeTimer(HWND hwnd);
