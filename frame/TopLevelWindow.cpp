@@ -163,6 +163,10 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         OnMinimizeTimer(hwnd);
         return 0;
       }
+      if (wParam == kTimerDropMinis) {
+        OnDropTimer(hwnd);
+        return 0;
+      }
       break;
     case WM_MOVE:
       OnMove(hwnd);
@@ -234,9 +238,6 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case kMsgDrop:
       OnDrop(hwnd, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<IDataObject*>(lParam));
       return 0;
-    case kMsgDropNotice:
-      OnDropNotice(hwnd);
-      return 0;
   }
   return WindowObject::WindowProc(hwnd, message, wParam, lParam);
 }
@@ -306,6 +307,7 @@ void TopLevelWindow::OnDestroy(HWND hwnd) {
   RevokeDropTarget();
   ForgetTooltipsOfChildren(hwnd);
   ::KillTimer(hwnd, kTimerMinimize);
+  ::KillTimer(hwnd, kTimerDropMinis);
   ::RemovePropA(hwnd, kPropMinimizeCounter);
   // A window that refused its creation was never placed from its settings:
   // writing them would record a note that never opened.
@@ -484,8 +486,6 @@ LRESULT TopLevelWindow::OnDropQuery(IDataObject* data) {
 void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
   if (effect) *effect = DROPEFFECT_NONE;
   if (!data) return;
-  POINT point;
-  ::GetCursorPos(&point);
   std::vector<unsigned char> bytes;
   std::vector<IdlBytes> idls;
   std::vector<std::string> files;
@@ -495,35 +495,58 @@ void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
     files = FilesFromDropFiles(bytes.data(), bytes.size());
   }
   size_t count = idls.empty() ? files.size() : idls.size();
-  size_t made = 0;
+  if (count == 0) return;
+  size_t taken = count < kMaxMiniNotesPerDrop ? count : kMaxMiniNotesPerDrop;
+  for (size_t i = 0; i < taken; ++i) {
+    DroppedItem item;
+    if (idls.empty()) {
+      item.file = std::move(files[i]);
+    } else {
+      item.idl = std::move(idls[i]);
+    }
+    dropped_.push_back(std::move(item));
+  }
+  droppedBeyondLimit_ += count - taken;
+  ::GetCursorPos(&dropPoint_);
+  ::SetTimer(hwnd, kTimerDropMinis, USER_TIMER_MINIMUM, nullptr);
+}
+
+void TopLevelWindow::OnDropTimer(HWND hwnd) {
+  // A few per tick: a timer comes only when no input and no painting is
+  // waiting, so the user's clicks and keys go first.
+  constexpr size_t kPerTick = 10;
+  // Named afresh at every tick: between ticks other mini notes may be made.
   MiniSectionNamer names = NewMiniSections(SettingsFileOfWindow(hwnd));
-  for (; made < count && made < kMaxMiniNotesPerDrop; ++made) {
-    CoTaskMem<ITEMIDLIST> idl = idls.empty() ? IdlFromPath(files[made]) : IdlFromBytes(idls[made]);
+  for (size_t i = 0; i < kPerTick && !dropped_.empty(); ++i) {
+    DroppedItem& item = dropped_.front();
+    CoTaskMem<ITEMIDLIST> idl = item.file.empty() ? IdlFromBytes(item.idl) : IdlFromPath(item.file);
     // One window that cannot be made means the next cannot either (the
     // system is out of window handles, or OLE refuses drop targets).
-    if (!MakeMiniNoteForItem(hwnd, names.Next(), std::move(idl), &point)) break;
+    if (!MakeMiniNoteForItem(hwnd, names.Next(), std::move(idl), &dropPoint_)) {
+      dropFailed_ = true;
+      droppedBeyondLimit_ += dropped_.size();
+      dropped_.clear();
+      break;
+    }
+    dropped_.pop_front();
   }
-  if (made == count) return;
+  if (!dropped_.empty()) return;
+  ::KillTimer(hwnd, kTimerDropMinis);
+  size_t left = droppedBeyondLimit_;
+  bool failed = dropFailed_;
+  droppedBeyondLimit_ = 0;
+  dropFailed_ = false;
+  if (left == 0) return;
   char text[256];
-  if (made < kMaxMiniNotesPerDrop) {
+  if (failed) {
     std::snprintf(text, sizeof(text), "ミニ付箋を作成できませんでした。\r\n残りの %u 個は作成していません。",
-                  static_cast<unsigned>(count - made));
-    dropNoticeIcon_ = MB_ICONERROR;
+                  static_cast<unsigned>(left));
   } else {
     std::snprintf(text, sizeof(text),
                   "一度にミニ付箋にできるのは %u 個までです。\r\n残りの %u 個は作成していません。",
-                  static_cast<unsigned>(kMaxMiniNotesPerDrop), static_cast<unsigned>(count - made));
-    dropNoticeIcon_ = MB_ICONINFORMATION;
+                  static_cast<unsigned>(kMaxMiniNotesPerDrop), static_cast<unsigned>(left));
   }
-  dropNotice_ = text;
-  ::PostMessageA(hwnd, kMsgDropNotice, 0, 0);
-}
-
-void TopLevelWindow::OnDropNotice(HWND hwnd) {
-  if (dropNotice_.empty()) return;
-  std::string text = std::move(dropNotice_);
-  dropNotice_.clear();
-  ::MessageBoxA(hwnd, text.c_str(), kProductName, dropNoticeIcon_);
+  ::MessageBoxA(hwnd, text, kProductName, failed ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 void TopLevelWindow::Paint(HWND hwnd, HDC dc) {
