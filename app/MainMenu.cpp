@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "frame/ClassNames.h"
 #include "frame/Messages.h"
 #include "store/FileSystem.h"
 #include "store/Handles.h"
@@ -87,11 +88,24 @@ UniqueMenu BuildHelpMenu() {
   return menu;
 }
 
+// The edge bars standing for a minimized note: a bar carries its note's
+// name as its text.
+void CloseEdgeBarsOf(const std::string& name) {
+  DWORD thread = ::GetCurrentThreadId();
+  for (HWND bar = ::FindWindowExA(nullptr, nullptr, kClassEdgeBar, name.c_str()); bar;
+       bar = ::FindWindowExA(nullptr, bar, kClassEdgeBar, name.c_str())) {
+    if (::GetWindowThreadProcessId(bar, nullptr) == thread) ::PostMessageA(bar, WM_CLOSE, 0, 0);
+  }
+}
+
 void ToggleNote(const std::string& name) {
   if (HWND open = FindNoteWindow(name)) {
     // The window saves its style as it closes, so the note stays closed
     // when its page is shown again.
     ::SetWindowLongA(open, GWL_STYLE, ::GetWindowLongA(open, GWL_STYLE) | kStyleHidden);
+    // A minimized note is hidden behind its edge bar, which would stay on
+    // the screen for a note that is gone.
+    CloseEdgeBarsOf(name);
     ::PostMessageA(open, WM_CLOSE, 0, 0);
     return;
   }

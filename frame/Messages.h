@@ -78,6 +78,7 @@ constexpr UINT_PTR kTimerMinimize = 10;
 constexpr UINT_PTR kTimerSave = 11;
 constexpr UINT_PTR kTimerMail = 12;
 constexpr UINT_PTR kTimerFolderPoll = 13;
+constexpr UINT_PTR kTimerDropMinis = 14;  // makes the mini notes of a drop a few at a time
 constexpr UINT_PTR kTimerSplashHold = 100;
 constexpr UINT_PTR kTimerSplashFade = 101;
 

@@ -126,12 +126,17 @@ std::string ReadMiniText(const std::string& file, const std::string& section) {
   return text;
 }
 
+bool MiniBodyHoldsText(HWND mini) {
+  HWND body = Body(mini);
+  return body && ::GetPropA(body, kPropBodyLoaded);
+}
+
 MiniNote::MiniNote() : metrics_(MiniMetricsForLineHeight(MeasureLineHeight())) {}
 
 LRESULT MiniNote::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      return OnCreate(hwnd);
+      return OnCreate(hwnd, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
     case WM_DESTROY:
       OnDestroy(hwnd);
       return 0;
@@ -203,7 +208,9 @@ LRESULT MiniNote::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (wParam == kTimerSave) {
         ::KillTimer(hwnd, kTimerSave);
         std::string section = HwndGetText(hwnd);
-        if (!section.empty()) WriteMiniText(MiniNoteSettingsFile(hwnd), section, HwndGetText(Body(hwnd)));
+        if (!section.empty() && MiniBodyHoldsText(hwnd)) {
+          WriteMiniText(MiniNoteSettingsFile(hwnd), section, HwndGetText(Body(hwnd)));
+        }
         return 0;
       }
       break;
@@ -235,11 +242,12 @@ LRESULT MiniNote::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return WindowObject::WindowProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT MiniNote::OnCreate(HWND hwnd) {
+LRESULT MiniNote::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
   SetColorProp(hwnd, kPropColorText, kDefaultText);
   SetColorProp(hwnd, kPropColorBG, kDefaultBackground);
   if (!RegisterDropTarget(hwnd)) {
-    ShowError(hwnd, "RegisterDragDrop failed");
+    // Made for a drop, the owner reports the failure once the drop is over.
+    if (!create.lpCreateParams) ShowError(hwnd, "RegisterDragDrop failed");
     return -1;
   }
   SIZE size = MiniDefaultSize(metrics_);

@@ -24,7 +24,7 @@ class MiniNote : public WindowObject, public virtual DropTarget {
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  LRESULT OnCreate(HWND hwnd);
+  LRESULT OnCreate(HWND hwnd, const CREATESTRUCTA& create);
   void OnDestroy(HWND hwnd);
   LRESULT OnSetText(HWND hwnd, const char* text, WPARAM wParam, LPARAM lParam);
   void OnSize(HWND hwnd);
@@ -72,5 +72,9 @@ std::string MiniNoteSettingsFile(HWND mini);
 // link removes the key.
 void WriteMiniText(const std::string& file, const std::string& section, const std::string& text);
 std::string ReadMiniText(const std::string& file, const std::string& section);
+// Whether a mini note's body holds the stored text, so that writing the
+// body's text back keeps it. A mini note without a body (its creation
+// failed, or it is gone) must leave the stored text alone.
+bool MiniBodyHoldsText(HWND mini);
 
 }  // namespace memo

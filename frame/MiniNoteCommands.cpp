@@ -227,7 +227,10 @@ void MiniNote::SaveAll(HWND hwnd) {
   std::string section = HwndGetText(hwnd);
   std::string file = MiniNoteSettingsFile(hwnd);
   if (section.empty() || file.empty()) return;
-  WriteMiniText(file, section, HwndGetText(Body(hwnd)));
+  // Without its body the stored text is the only copy: an empty one written
+  // here would go with a move or duplicate, and the move deletes the
+  // original.
+  if (MiniBodyHoldsText(hwnd)) WriteMiniText(file, section, HwndGetText(Body(hwnd)));
   RECT r;
   ::GetWindowRect(hwnd, &r);
   IniWriteInt(file, section.c_str(), kKeyX, r.left);

@@ -8,7 +8,7 @@
 
 namespace memo {
 
-std::string NewMiniSection(const std::string& settingsFile) {
+MiniSectionNamer NewMiniSections(const std::string& settingsFile) {
   // Every mini note window counts, whatever its owner: two new mini notes
   // made before either has written its section must not share a name.
   std::vector<std::string> titles;
@@ -17,12 +17,18 @@ std::string NewMiniSection(const std::string& settingsFile) {
     std::string title = HwndGetText(hwnd);
     if (!title.empty()) titles.push_back(title);
   }
-  return UniqueMiniSection(settingsFile, kMiniFormat, titles);
+  return MiniSectionNamer(settingsFile, kMiniFormat, titles);
 }
 
-HWND CreateMiniNoteWindow(HWND owner, const std::string& section) {
+std::string NewMiniSection(const std::string& settingsFile) { return NewMiniSections(settingsFile).Next(); }
+
+HWND CreateMiniNoteWindow(HWND owner, const std::string& section, MiniCreation creation) {
+  // The mini note reads the creation parameter at WM_CREATE: non-null asks
+  // it to fail without a box.
+  static char quiet;
   return ::CreateWindowExA(WS_EX_TOOLWINDOW, kClassMini, section.c_str(), kMiniNoteStyle, 0, 0, 0, 0,
-                           owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+                           owner, nullptr, ::GetModuleHandleA(nullptr),
+                           creation == MiniCreation::kQuiet ? &quiet : nullptr);
 }
 
 void CreateMiniNotesFromSettings(HWND owner, const std::string& settingsFile) {

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,11 +77,11 @@ POINT WindowPosition(HWND hwnd) {
   return POINT{r.left, r.top};
 }
 
-// A linked mini note for one dropped item at point, which then moves on.
-void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
-  std::string section = NewMiniSection(SettingsFileOfWindow(owner));
-  HWND mini = section.empty() ? nullptr : CreateMiniNoteWindow(owner, section);
-  if (!mini) return;  // idl is freed on the way out
+// A linked mini note for one dropped item at point, which then moves on;
+// false when the window could not be made.
+bool MakeMiniNoteForItem(HWND owner, const std::string& section, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
+  HWND mini = section.empty() ? nullptr : CreateMiniNoteWindow(owner, section, MiniCreation::kQuiet);
+  if (!mini) return false;  // idl is freed on the way out
   std::string name;
   if (idl) {
     SHFILEINFOA info{};
@@ -96,6 +97,7 @@ void MakeMiniNoteForItem(HWND owner, CoTaskMem<ITEMIDLIST> idl, POINT* point) {
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE);
   point->x += 10;
   point->y += 10;
+  return true;
 }
 
 // The shared tooltip keeps the tool of every caption button until it is
@@ -159,6 +161,10 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
       if (wParam == kTimerMinimize) {
         OnMinimizeTimer(hwnd);
+        return 0;
+      }
+      if (wParam == kTimerDropMinis) {
+        OnDropTimer(hwnd);
         return 0;
       }
       break;
@@ -301,6 +307,7 @@ void TopLevelWindow::OnDestroy(HWND hwnd) {
   RevokeDropTarget();
   ForgetTooltipsOfChildren(hwnd);
   ::KillTimer(hwnd, kTimerMinimize);
+  ::KillTimer(hwnd, kTimerDropMinis);
   ::RemovePropA(hwnd, kPropMinimizeCounter);
   // A window that refused its creation was never placed from its settings:
   // writing them would record a note that never opened.
@@ -479,18 +486,67 @@ LRESULT TopLevelWindow::OnDropQuery(IDataObject* data) {
 void TopLevelWindow::OnDrop(HWND hwnd, DWORD* effect, IDataObject* data) {
   if (effect) *effect = DROPEFFECT_NONE;
   if (!data) return;
-  POINT point;
-  ::GetCursorPos(&point);
   std::vector<unsigned char> bytes;
+  std::vector<IdlBytes> idls;
+  std::vector<std::string> files;
   if (GetHGlobalBytes(data, ShellIdListClipFormat(), &bytes)) {
-    for (const IdlBytes& idl : AbsoluteIdlsFromCida(bytes.data(), bytes.size())) {
-      MakeMiniNoteForItem(hwnd, IdlFromBytes(idl), &point);
-    }
+    idls = AbsoluteIdlsFromCida(bytes.data(), bytes.size());
   } else if (GetHGlobalBytes(data, CF_HDROP, &bytes)) {
-    for (const std::string& file : FilesFromDropFiles(bytes.data(), bytes.size())) {
-      MakeMiniNoteForItem(hwnd, IdlFromPath(file), &point);
-    }
+    files = FilesFromDropFiles(bytes.data(), bytes.size());
   }
+  size_t count = idls.empty() ? files.size() : idls.size();
+  if (count == 0) return;
+  size_t taken = count < kMaxMiniNotesPerDrop ? count : kMaxMiniNotesPerDrop;
+  for (size_t i = 0; i < taken; ++i) {
+    DroppedItem item;
+    if (idls.empty()) {
+      item.file = std::move(files[i]);
+    } else {
+      item.idl = std::move(idls[i]);
+    }
+    dropped_.push_back(std::move(item));
+  }
+  droppedBeyondLimit_ += count - taken;
+  ::GetCursorPos(&dropPoint_);
+  ::SetTimer(hwnd, kTimerDropMinis, USER_TIMER_MINIMUM, nullptr);
+}
+
+void TopLevelWindow::OnDropTimer(HWND hwnd) {
+  // A few per tick: a timer comes only when no input and no painting is
+  // waiting, so the user's clicks and keys go first.
+  constexpr size_t kPerTick = 10;
+  // Named afresh at every tick: between ticks other mini notes may be made.
+  MiniSectionNamer names = NewMiniSections(SettingsFileOfWindow(hwnd));
+  for (size_t i = 0; i < kPerTick && !dropped_.empty(); ++i) {
+    DroppedItem& item = dropped_.front();
+    CoTaskMem<ITEMIDLIST> idl = item.file.empty() ? IdlFromBytes(item.idl) : IdlFromPath(item.file);
+    // One window that cannot be made means the next cannot either (the
+    // system is out of window handles, or OLE refuses drop targets).
+    if (!MakeMiniNoteForItem(hwnd, names.Next(), std::move(idl), &dropPoint_)) {
+      dropFailed_ = true;
+      droppedBeyondLimit_ += dropped_.size();
+      dropped_.clear();
+      break;
+    }
+    dropped_.pop_front();
+  }
+  if (!dropped_.empty()) return;
+  ::KillTimer(hwnd, kTimerDropMinis);
+  size_t left = droppedBeyondLimit_;
+  bool failed = dropFailed_;
+  droppedBeyondLimit_ = 0;
+  dropFailed_ = false;
+  if (left == 0) return;
+  char text[256];
+  if (failed) {
+    std::snprintf(text, sizeof(text), "ミニ付箋を作成できませんでした。\r\n残りの %u 個は作成していません。",
+                  static_cast<unsigned>(left));
+  } else {
+    std::snprintf(text, sizeof(text),
+                  "一度にミニ付箋にできるのは %u 個までです。\r\n残りの %u 個は作成していません。",
+                  static_cast<unsigned>(kMaxMiniNotesPerDrop), static_cast<unsigned>(left));
+  }
+  ::MessageBoxA(hwnd, text, kProductName, failed ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 void TopLevelWindow::Paint(HWND hwnd, HDC dc) {

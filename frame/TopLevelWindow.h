@@ -11,9 +11,11 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 
 #include "frame/WindowObject.h"
+#include "store/DataTransfer.h"
 #include "store/Settings.h"
 
 namespace memo {
@@ -47,13 +49,34 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
   LRESULT OnCommand(HWND hwnd, int id, HWND control);
   LRESULT OnDropQuery(IDataObject* data);
   void OnDrop(HWND hwnd, DWORD* effect, IDataObject* data);
+  void OnDropTimer(HWND hwnd);
   void Paint(HWND hwnd, HDC dc);
 
   POINT lastPosition_{};
+  // The items of drops still to become mini notes, made a few at a time on
+  // a timer: the drop returns at once, and the program answers its messages
+  // and the user's input between them. Each item is an id list or a path.
+  struct DroppedItem {
+    IdlBytes idl;
+    std::string file;
+  };
+  std::deque<DroppedItem> dropped_;
+  POINT dropPoint_{};  // where the next one goes
+  // What the drops have to tell the user, shown once their mini notes are
+  // made: a box shown inside a drop would hold the drag source until it is
+  // dismissed.
+  size_t droppedBeyondLimit_ = 0;
+  bool dropFailed_ = false;
   // The window settings as loaded, so that a save leaves alone the keys the
   // window did not change.
   IniIntBaseline loaded_;
 };
+
+// The most mini notes one drop makes. Each is a window with a drop target
+// and a section that is written as it closes: a drop of thousands of files
+// (or a drag source that offers no end of items) would hold the program for
+// minutes and could use up the system's window handles.
+constexpr size_t kMaxMiniNotesPerDrop = 100;
 
 // Starts (or restarts) the automatic minimize count of a window.
 void StartMinimizeTimer(HWND hwnd);

@@ -145,8 +145,9 @@ STDMETHODIMP DataObject::SetData(FORMATETC* format, STGMEDIUM* medium, BOOL rele
   }
   if (added) return S_OK;
   delete entry;
-  // Taken over or copied, the medium is ours to release either way.
-  ::ReleaseStgMedium(&stored);
+  // A copy of ours is released; a medium offered to us stays the caller's:
+  // a failed SetData takes nothing over, and the caller frees it.
+  if (!release) ::ReleaseStgMedium(&stored);
   return E_OUTOFMEMORY;
 }
 

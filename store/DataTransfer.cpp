@@ -15,11 +15,13 @@ namespace {
 bool ReadIdlAt(const unsigned char* data, size_t size, size_t offset, IdlBytes* out) {
   size_t at = offset;
   for (;;) {
-    if (at + 2 > size) return false;
+    // Subtracted, not added: an offset near the top of size_t (a 32-bit
+    // build reads any UINT as one) would wrap the sum past the check.
+    if (at > size || size - at < 2) return false;
     USHORT cb;
     std::memcpy(&cb, data + at, 2);
     if (cb == 0) break;
-    if (cb < 2 || at + cb > size) return false;
+    if (cb < 2 || cb > size - at) return false;
     at += cb;
   }
   out->assign(data + offset, data + at);

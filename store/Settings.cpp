@@ -343,22 +343,46 @@ std::vector<std::string> IniSectionNames(const std::string& file) {
   return names;
 }
 
-std::string UniqueMiniSection(const std::string& file, const char* format,
-                              const std::vector<std::string>& taken) {
-  if (format == nullptr) return std::string();
-  std::vector<std::string> sections = IniSectionNames(file);
-  for (int n = 1; n < INT_MAX; ++n) {
+namespace {
+
+// Section names match without regard to case in the profile functions, so
+// "mini2" in the file already takes "Mini2". Only ASCII letters are folded:
+// a name with a double-byte character can never equal one of ours.
+std::string FoldSectionName(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+}  // namespace
+
+MiniSectionNamer::MiniSectionNamer(const std::string& file, const char* format,
+                                   const std::vector<std::string>& taken)
+    : format_(format) {
+  for (const std::string& section : IniSectionNames(file)) used_.insert(FoldSectionName(section));
+  for (const std::string& title : taken) used_.insert(FoldSectionName(title));
+}
+
+std::string MiniSectionNamer::Next() {
+  if (format_ == nullptr) return std::string();
+  // Each number is tried once over the namer's life: the loop as a whole
+  // passes at most the used names plus the names handed out.
+  for (; next_ < INT_MAX; ++next_) {
     char name[kMaxPathBytes];
-    int length = std::snprintf(name, sizeof(name), format, n);
+    int length = std::snprintf(name, sizeof(name), format_, next_);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof(name)) return std::string();
-    // Section names match without regard to case in the profile functions,
-    // so "mini2" in the file already takes "Mini2".
-    bool used = false;
-    for (const std::string& section : sections) used = used || EqualsNoCase(section, name);
-    for (const std::string& title : taken) used = used || EqualsNoCase(title, name);
-    if (!used) return name;
+    if (used_.insert(FoldSectionName(name)).second) {
+      ++next_;
+      return name;
+    }
   }
   return std::string();
+}
+
+std::string UniqueMiniSection(const std::string& file, const char* format,
+                              const std::vector<std::string>& taken) {
+  return MiniSectionNamer(file, format, taken).Next();
 }
 
 std::string SettingsFileOfWindow(HWND hwnd) {

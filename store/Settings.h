@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "store/Handles.h"
@@ -68,9 +69,25 @@ bool IniWriteSection(const std::string& file, const char* section, const std::st
 // list fits, so that no section is missed.
 std::vector<std::string> IniSectionNames(const std::string& file);
 
-// The first name made by format ("Mini%d") with n = 1, 2, ... that is neither
-// a section of the file (compared without case, as the profile functions do)
-// nor one of the taken names (the titles of the open mini note windows).
+// New section names for the mini notes of one settings file, handed out one
+// after another: the names made by format ("Mini%d") with n = 1, 2, ... that
+// are neither a section of the file (compared without case, as the profile
+// functions do) nor one of the taken names (the titles of the open mini note
+// windows) nor handed out before. The file is read once and each name costs
+// one lookup, so a drop of many files names its mini notes in linear time.
+class MiniSectionNamer {
+ public:
+  MiniSectionNamer(const std::string& file, const char* format, const std::vector<std::string>& taken);
+  // The next free name, "" when the format makes none.
+  std::string Next();
+
+ private:
+  const char* format_;
+  std::unordered_set<std::string> used_;  // folded to lower case
+  int next_ = 1;
+};
+
+// The first name a MiniSectionNamer would hand out.
 std::string UniqueMiniSection(const std::string& file, const char* format,
                               const std::vector<std::string>& taken);
 

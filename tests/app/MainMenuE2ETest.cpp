@@ -1,5 +1,6 @@
 // The main menu of the real program: "表示するページ" hides a page from the
-// page list by making its folder read-only, and shows it again.
+// page list by making its folder read-only, and shows it again;
+// "表示する付箋" closes a note, minimized or not.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/Messages.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/Keys.h"
 #include "tests/support/Menus.h"
@@ -97,6 +99,29 @@ TEST_F(PagesToShowTest, ShownPageIsHiddenFromThePageList) {
   EXPECT_TRUE(IsReadOnly(session_.PageFolder("beta")));
   EXPECT_EQ(PageList(session_.bar()), (std::vector<std::string>{"page", "zeta"}));
   EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST(NotesToShowTest, AMinimizedNoteClosesWithItsEdgeBar) {
+  UnmanagedWindowsScope unmanaged;
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("a.txt"), "a"));
+  IniSet(session.NotePath("a.txt") + ".ini", "Window", "Style", "1");
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("a.txt");
+  ASSERT_TRUE(note);
+  ::PostMessageA(note, WM_COMMAND, kCmdMinimize, 0);
+  ASSERT_TRUE(session.app().WaitWindow("Memopane-Bar", "a.txt"));
+
+  HWND menu = session.OpenMainMenu();
+  ASSERT_TRUE(menu);
+  MenuPostChar(menu, 'h');  // 表示する付箋(&H): its first item, a.txt, is selected
+  ASSERT_TRUE(WaitPopupMenu(session.app().pid(), 2));
+  MenuPostKey(menu, VK_RETURN);
+  ASSERT_TRUE(WaitNoPopupMenu(session.app().pid()));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(note); }));
+  EXPECT_TRUE(WaitUntil([&] { return session.app().Windows("Memopane-Bar").empty(); }, 3000))
+      << "the edge bar of the closed note stayed";
+  EXPECT_EQ(session.app().Quit(), 0u);
 }
 
 }  // namespace

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frame/Messages.h"
@@ -122,6 +125,86 @@ TEST_F(MiniNoteTest, DroppedFilesBecomeLinkedMiniNotesTenPixelsApart) {
   }
   EXPECT_EQ(IniGet(Ini("a.txt"), "Mini2", "IDL"), IniGet(Ini("a.txt"), "Mini9", "IDL"));
   ::OleUninitialize();
+}
+
+TEST_F(MiniNoteTest, AHugeDropMakesAHundredMiniNotesSaysSoAfterwardsAndNeverStopsTheProgram) {
+  constexpr size_t kFiles = 2000, kMade = 100;  // the most mini notes one drop makes
+  ASSERT_EQ(::OleInitialize(nullptr), S_OK);
+  TempFolder dropped("memo-drop");
+  std::vector<std::string> files;
+  for (size_t i = 0; i < kFiles; ++i) {
+    files.push_back("f" + std::to_string(i) + ".txt");
+    ASSERT_TRUE(WriteBytes(dropped / files.back(), "x"));
+  }
+  MakeNote("a.txt");
+  MakeMini("a.txt", "Mini2", 700, 600);
+  ASSERT_TRUE(session_.Start());
+  HWND note = session_.WaitNote("a.txt");
+  ASSERT_TRUE(note && WaitMini(note, "Mini2"));
+
+  // The bar is asked every 100 ms, through the drop and the making of the
+  // mini notes.
+  std::atomic<bool> stop{false};
+  std::atomic<DWORD> slowest{0};
+  std::thread asker([&] {
+    while (!stop) {
+      DWORD start = ::GetTickCount();
+      DWORD_PTR result = 0;
+      if (!::SendMessageTimeoutA(session_.bar(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) &&
+          !::IsWindow(session_.bar())) {
+        break;
+      }
+      slowest = std::max<DWORD>(slowest, ::GetTickCount() - start);
+      ::Sleep(100);
+    }
+  });
+  DragFilesOnto(note, dropped.path(), files);
+  // The drag source is free again before the box is answered, and the
+  // program made the mini notes while it went on answering.
+  auto box = session_.app().WaitDialog(30000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "一度にミニ付箋にできるのは 100 個までです。\r\n残りの 1900 個は作成していません。");
+  session_.app().Answer(*box, IDOK);
+  EXPECT_EQ(MinisOf(note).size(), kMade + 1);
+  stop = true;
+  asker.join();
+  EXPECT_LT(slowest.load(), 500u) << "the program stopped answering";
+  EXPECT_EQ(session_.app().Quit(10000), 0u);
+
+  std::vector<std::string> names;
+  char block[1 << 16] = {};
+  ::GetPrivateProfileSectionNamesA(block, sizeof(block), Ini("a.txt").c_str());
+  for (const char* name = block; *name; name += std::strlen(name) + 1) names.push_back(name);
+  EXPECT_EQ(names.size(), kMade + 2) << "Window, Mini2 and one section each";
+  for (const char* name : {"Mini1", "Mini3", "Mini101"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+  }
+  ::OleUninitialize();
+}
+
+TEST_F(MiniNoteTest, MovedOrDuplicatedWithoutItsBodyItKeepsItsStoredText) {
+  MakeNote("a.txt");
+  MakeMini("a.txt", "Mini1", 300, 300);
+  IniSet(Ini("a.txt"), "Mini1", "Text", "6D6F766564.");  // "moved"
+  ASSERT_TRUE(session_.Start());
+  HWND note = session_.WaitNote("a.txt");
+  HWND mini = WaitMini(note, "Mini1");
+  ASSERT_TRUE(mini);
+  HWND body = ::GetDlgItem(mini, kBodyId);
+  ASSERT_TRUE(body);
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(body, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(body); }));
+
+  ::PostMessageA(mini, WM_COMMAND, kCmdDuplicate, 0);
+  ASSERT_TRUE(WaitMini(note, "Mini2"));
+  EXPECT_EQ(IniGet(Ini("a.txt"), "Mini2", "Text"), "6D6F766564.");
+  ::PostMessageA(mini, WM_COMMAND, kCmdMoveToMain, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(mini); }));
+  std::vector<HWND> moved = WaitMinis(session_.bar(), 1);
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(IniGet(session_.root() + "\\root.ini", WindowText(moved[0]).c_str(), "Text"), "6D6F766564.");
+  EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
 TEST_F(MiniNoteTest, TextWithLineBreaksTabsEqualsAndSemicolonsSurvivesARestart) {

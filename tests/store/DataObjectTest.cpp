@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,22 @@
 #include "store/Handles.h"
 #include "store/ShellDrag.h"
 #include "tests/support/TestFiles.h"
+
+// While set, every allocation of this program fails: the way to reach the
+// paths that handle running out of memory.
+std::atomic<bool> gFailAllocations{false};
+
+void* operator new(std::size_t size) {
+  void* p = gFailAllocations ? nullptr : std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return gFailAllocations ? nullptr : std::malloc(size ? size : 1);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace memo {
 namespace {
@@ -127,6 +146,20 @@ TEST_F(DataObjectTest, AMediumItCannotCopyIsRefusedAsOutOfMemory) {
   EXPECT_EQ(data_->GetData(&fe, &out), E_OUTOFMEMORY);
   // Stored without taking it over, it could not be copied in the first place.
   EXPECT_EQ(data_->SetData(&fe, &medium, FALSE), E_OUTOFMEMORY);
+}
+
+TEST_F(DataObjectTest, AMediumItCouldNotStoreStaysTheCallers) {
+  FORMATETC fe = Format(CF_TEXT);
+  STGMEDIUM medium = GlobalMedium("kept");
+  gFailAllocations = true;
+  HRESULT result = data_->SetData(&fe, &medium, TRUE);
+  gFailAllocations = false;
+  EXPECT_EQ(result, E_OUTOFMEMORY);
+  // A failed SetData takes nothing over: the caller frees the medium.
+  ASSERT_NE(::GlobalFlags(medium.hGlobal), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "the medium was freed";
+  EXPECT_EQ(GlobalText(medium.hGlobal), "kept");
+  ::ReleaseStgMedium(&medium);
+  EXPECT_EQ(data_->QueryGetData(&fe), DV_E_FORMATETC);
 }
 
 TEST_F(DataObjectTest, AnswersOnlyItsOwnInterfaces) {
