@@ -105,6 +105,74 @@ TEST_F(TextFileTest, SaveKeepsTheNoteFilesCreationTimeAndHiddenAttribute) {
   EXPECT_EQ(created.wYear, 2003);
 }
 
+// The last part of the path that the system reaches through path: the
+// target's name for a symbolic link, the name itself for a plain file.
+std::string FinalName(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  char buffer[1024] = {};
+  DWORD length = ::GetFinalPathNameByHandleA(file, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
+  ::CloseHandle(file);
+  std::string final(buffer, length < sizeof(buffer) ? length : 0);
+  return final.substr(final.rfind('\\') + 1);
+}
+
+// A symbolic link as users make them: under Wine with ln on the Unix side
+// (Wine's CreateSymbolicLink makes nothing), on Windows with the system's.
+bool MakeSymbolicLink(const std::string& folder, const char* link, const char* target) {
+  if (!RunningUnderWine()) {
+    return ::CreateSymbolicLinkA(Join(folder, link).c_str(), Join(folder, target).c_str(),
+                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+  }
+  std::string command = std::string("ln -s ") + target + " " + link;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+    return false;
+  }
+  ::WaitForSingleObject(process.hProcess, 10000);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return FinalName(Join(folder, link)) == target;
+}
+
+TEST_F(TextFileTest, SaveKeepsLinksAndSetsTheArchiveBit) {
+  // A note that is a symbolic link: the target gets the text, the link stays.
+  ASSERT_TRUE(WriteBytes(At("target.txt"), "old"));
+  if (!MakeSymbolicLink(folder_.path(), "link.txt", "target.txt")) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(SaveFileReplacing(At("link.txt"), "through the link"));
+  EXPECT_EQ(ReadBytes(At("target.txt")), "through the link");
+  EXPECT_EQ(FinalName(At("link.txt")), "target.txt") << "the link became a file of its own";
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.txt", "target.txt"}));
+
+  // A note with a second name: both names see every save.
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "old"));
+  ASSERT_TRUE(::CreateHardLinkA(At("other name.txt").c_str(), At("note.txt").c_str(), nullptr));
+  for (const std::string& bytes : {"a longer text"s, "short"s}) {
+    ASSERT_TRUE(SaveFileReplacing(At("note.txt"), bytes));
+    EXPECT_EQ(ReadBytes(At("note.txt")), bytes);
+    EXPECT_EQ(ReadBytes(At("other name.txt")), bytes);
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.txt", "note.txt", "other name.txt", "target.txt"}));
+
+  // A backup that copies files with the archive bit must see the change.
+  ASSERT_TRUE(::SetFileAttributesA(At("target.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(SaveFileReplacing(At("target.txt"), "changed"));
+  EXPECT_TRUE(::GetFileAttributesA(At("target.txt").c_str()) & FILE_ATTRIBUTE_ARCHIVE);
+}
+
+TEST_F(TextFileTest, NewFileNeverReplacesOne) {
+  ASSERT_TRUE(WriteBytes(At("taken.txt"), "theirs"));
+  EXPECT_FALSE(SaveFileNew(At("taken.txt"), "mine"));
+  EXPECT_EQ(ReadBytes(At("taken.txt")), "theirs");
+  EXPECT_TRUE(SaveFileNew(At("free.txt"), "mine"));
+  EXPECT_EQ(ReadBytes(At("free.txt")), "mine");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"free.txt", "taken.txt"}));
+}
+
 TEST_F(TextFileTest, TemporaryFilesOfUnfinishedSavesGoOnceTheyAreOld) {
   // Left by saves that a kill cut short, one of them long ago; and a file of
   // the user's that only looks alike.
