@@ -413,6 +413,31 @@ TEST(TextNoteTest, ConflictsKeepTheOutsideTextAndTellWhereTheEditsWent) {
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
+TEST(TextNoteTest, ANoteThatIsALinkStaysALinkAndEveryNameSeesTheEdit) {
+  NoteSession session;
+  // A note linked from a file kept elsewhere, and a note with a second name.
+  ASSERT_TRUE(WriteBytes(Join(session.root(), "kept.txt"), "linked"));
+  ASSERT_TRUE(MakeFolder(session.PageFolder()));
+  if (!MakeSymbolicLink(session.PageFolder(), "link.txt", "..\\kept.txt")) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(WriteBytes(session.NotePath("hard.txt"), "hard"));
+  const std::string otherName = Join(session.root(), "other name.txt");
+  ASSERT_TRUE(::CreateHardLinkA(otherName.c_str(), session.NotePath("hard.txt").c_str(), nullptr));
+  ASSERT_TRUE(session.Start());
+  for (const char* name : {"link.txt", "hard.txt"}) {
+    HWND note = session.WaitNote(name);
+    ASSERT_TRUE(note) << name;
+    CaretToEnd(NoteSession::Body(note));
+    ASSERT_TRUE(PostTyping(NoteSession::Body(note), " edited"));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(NoteSession::Body(note)).find(" edited") != std::string::npos; }));
+  }
+  ASSERT_TRUE(session.SwitchPage("other"));
+  EXPECT_EQ(ReadBytes(Join(session.root(), "kept.txt")), "linked edited");
+  EXPECT_EQ(FinalName(Join(session.PageFolder("page"), "link.txt")), "kept.txt") << "the link became a file";
+  EXPECT_EQ(ReadBytes(otherName), "hard edited");
+  EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "hard.txt")), "hard edited");
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
 // Lines of printable text, as long as asked, padded with single bytes so
 // that no double-byte character is cut.
 std::string Lines(size_t size) {

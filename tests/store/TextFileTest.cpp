@@ -105,40 +105,6 @@ TEST_F(TextFileTest, SaveKeepsTheNoteFilesCreationTimeAndHiddenAttribute) {
   EXPECT_EQ(created.wYear, 2003);
 }
 
-// The last part of the path that the system reaches through path: the
-// target's name for a symbolic link, the name itself for a plain file.
-std::string FinalName(const std::string& path) {
-  HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  char buffer[1024] = {};
-  DWORD length = ::GetFinalPathNameByHandleA(file, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
-  ::CloseHandle(file);
-  std::string final(buffer, length < sizeof(buffer) ? length : 0);
-  return final.substr(final.rfind('\\') + 1);
-}
-
-// A symbolic link as users make them: under Wine with ln on the Unix side
-// (Wine's CreateSymbolicLink makes nothing), on Windows with the system's.
-bool MakeSymbolicLink(const std::string& folder, const char* link, const char* target) {
-  if (!RunningUnderWine()) {
-    return ::CreateSymbolicLinkA(Join(folder, link).c_str(), Join(folder, target).c_str(),
-                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
-  }
-  std::string command = std::string("ln -s ") + target + " " + link;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
-    return false;
-  }
-  ::WaitForSingleObject(process.hProcess, 10000);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return FinalName(Join(folder, link)) == target;
-}
-
 TEST_F(TextFileTest, SaveKeepsLinksAndSetsTheArchiveBit) {
   // A note that is a symbolic link: the target gets the text, the link stays.
   ASSERT_TRUE(WriteBytes(At("target.txt"), "old"));
