@@ -186,6 +186,29 @@ TEST_F(TextFileTest, AnOutsideChangeIsFoundByContentEvenWithinOneFileTimeTick) {
   EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kGone);
 }
 
+TEST_F(TextFileTest, ACopyNameIsFreeOnlyWhereNoNoteOrSettingsHaveIt) {
+  TempFolder common{"memo-common"};
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "n"));
+  ASSERT_TRUE(WriteBytes(At("orphan.txt.ini"), "[Window]\r\nStyle=512\r\n"));
+  ASSERT_TRUE(MakeFolder(At("folder.txt")));
+  ASSERT_TRUE(WriteBytes(common / "shared.txt", "s"));
+  ASSERT_TRUE(::CreateHardLinkA(At("second name.txt").c_str(), At("note.txt").c_str(), nullptr));
+  const struct {
+    const char* name;
+    bool free;
+  } cases[] = {{"note.txt", false}, {"orphan.txt", false}, {"folder.txt", false},
+               {"shared.txt", false}, {"free.txt", true}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsFreeCopyName({folder_.path(), common.path()}, c.name), c.free) << c.name;
+  }
+
+  // One file under any of its names, and no other.
+  EXPECT_TRUE(IsSameFile(At("note.txt"), At("NOTE.TXT")));
+  EXPECT_TRUE(IsSameFile(At("note.txt"), At("second name.txt")));
+  EXPECT_FALSE(IsSameFile(At("note.txt"), common / "shared.txt"));
+  EXPECT_FALSE(IsSameFile(At("note.txt"), At("free.txt")));
+}
+
 TEST(ConflictCopyNameTest, NamedFromTheNoteWithoutNesting) {
   SYSTEMTIME when{2026, 12, 1, 7, 10, 30, 5, 0};
   struct Case {
