@@ -413,6 +413,53 @@ TEST(TextNoteTest, ConflictsKeepTheOutsideTextAndTellWhereTheEditsWent) {
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
+TEST(TextNoteTest, TheSaveDialogAfterAConflictDoesNotOfferTheChangedFile) {
+  NoteSession session;
+  // A name so long that no conflict copy fits beside it: the note asks
+  // where its edits should go.
+  std::string name(245 - session.PageFolder().size() - 1 - 4, 'n');
+  name += ".txt";
+  const std::string path = session.NotePath(name);
+  ASSERT_TRUE(MakeFolder(session.PageFolder()));
+  ASSERT_TRUE(WriteBytes(path, "base"));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote(name);
+  ASSERT_TRUE(note);
+  CaretToEnd(NoteSession::Body(note));
+  ASSERT_TRUE(PostTyping(NoteSession::Body(note), " mine"));
+  ASSERT_EQ(WaitBodyText(NoteSession::Body(note), "base mine"), "base mine");
+  ASSERT_TRUE(WriteFromCmd(path, "theirs"));
+  ::PostMessageA(note, WM_TIMER, 11, 0);
+  auto prompt = session.app().WaitDialog(kDefaultWaitMs, path.c_str());
+  ASSERT_TRUE(prompt);
+  ASSERT_TRUE(session.app().Answer(*prompt, IDYES));
+
+  // Enter, and Yes to whatever the dialog asks: the outside text stays.
+  HWND dialog = nullptr, box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND candidate : session.app().Windows("#32770", nullptr, true)) {
+      box = ::GetDlgItem(candidate, 0x47C);
+      if (!box) box = ::GetDlgItem(candidate, 0x480);
+      if (box) dialog = candidate;
+      if (box) return true;
+    }
+    return false;
+  }));
+  EXPECT_EQ(WindowText(box).find(name), std::string::npos) << WindowText(box);
+  ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  PumpFor(1000);
+  for (HWND candidate : session.app().Windows("#32770", nullptr, true)) {
+    DialogInfo info = ReadDialog(candidate);
+    for (const auto& button : info.buttons) {
+      if (button.first == IDYES) session.app().Answer(info, IDYES);
+    }
+  }
+  PumpFor(1000);
+  EXPECT_EQ(ReadBytes(path), "theirs\r\n");
+  if (::IsWindow(dialog)) ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  session.app().Kill();
+}
+
 TEST(TextNoteTest, ANoteThatIsALinkStaysALinkAndEveryNameSeesTheEdit) {
   NoteSession session;
   // A note linked from a file kept elsewhere, and a note with a second name.
