@@ -74,14 +74,13 @@ ItemText::SaveStep ItemText::CheckOutside(HWND hwnd, const std::string& path, bo
   std::string bytes;
   FileStamp now;
   switch (CompareWithDisk(path, stamp_, &bytes, &now)) {
-    case DiskState::kSame:
+    case DiskState::kSame: {
       // Nothing to write: the file holds what the note shows. A close does
       // not rewrite a note that was only looked at.
-      if (stamp_.known && !Modified() && BodyText(hwnd).size() == stamp_.size &&
-          HashBytes(BodyText(hwnd)) == stamp_.hash) {
-        return SaveStep::kSkip;
-      }
-      return SaveStep::kSave;
+      if (!stamp_.known || Modified()) return SaveStep::kSave;
+      std::string text = BodyText(hwnd);
+      return text.size() == stamp_.size && HashBytes(text) == stamp_.hash ? SaveStep::kSkip : SaveStep::kSave;
+    }
     case DiskState::kUnreadable:  // the save itself tells whether it can write
       return SaveStep::kSave;
     case DiskState::kChanged:
