@@ -55,12 +55,18 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CREATE:
       return OnCreate(hwnd, message, wParam, lParam);
     case WM_CLOSE:
-      // The close saves now; a pending timer would prompt a second time
-      // while the save-failure prompt of this close is still up.
-      ::KillTimer(hwnd, kTimerSave);
-      SaveWithFallback(hwnd, true);
-      ::SendMessageA(hwnd, WM_TIMER, kTimerMail, 0);
+      if (!OnClose(hwnd)) return 0;
+      if (quitPending_) {
+        // The frame's close destroys the window and this object with it.
+        int code = quitCode_;
+        LRESULT result = NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+        ::PostQuitMessage(code);
+        return result;
+      }
       break;
+    case kMsgFinishClose:
+      ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+      return 0;
     case WM_DESTROY:
       EditReleaseTabStops(Body());
       break;
@@ -163,6 +169,61 @@ std::string ItemText::BodyText(HWND hwnd) const {
   return HwndGetText(Body() ? Body() : ::GetDlgItem(hwnd, kIdBody));
 }
 
+bool ItemText::OnClose(HWND hwnd) {
+  // The close saves now; a pending timer would prompt a second time
+  // while the save-failure prompt of this close is still up.
+  ::KillTimer(hwnd, kTimerSave);
+  if (busy_) {
+    DeferClose(hwnd);
+    return false;
+  }
+  closePending_ = false;
+  SaveWithFallback(hwnd, true);
+  ::SendMessageA(hwnd, WM_TIMER, kTimerMail, 0);
+  if (!closePath_.empty() && closePath_ != NotePathOfWindow(hwnd)) {
+    // The page changed while the close waited: the frame would write this
+    // note's place into the settings of a note of the new page. It was
+    // saved when the close came; the bare title change skips the frame's
+    // handling, which would take an empty title for a deletion.
+    ::DefWindowProcA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  }
+  return true;
+}
+
+void ItemText::DeferClose(HWND hwnd) {
+  // A close from the bar (a page switch, the end of the program) while a
+  // prompt of this note is up, brought by the prompt's own message loop:
+  // destroying the window now would lose the text and return the prompt
+  // into a freed note. The close waits for the prompt, then saves or asks
+  // again.
+  if (closePending_) return;
+  closePending_ = true;
+  if (closePath_.empty()) {
+    // Taken while the page is still the note's page.
+    closePath_ = NotePathOfWindow(hwnd);
+    SaveWindowSettings(hwnd);
+  }
+}
+
+void ItemText::EndBusy(HWND hwnd) {
+  busy_ = false;
+  if (!closePending_) return;
+  // An end of the program that came meanwhile ended the prompt's loop
+  // with it; held back, so that the close can still ask, and passed on
+  // once the note has closed. A prompt may also have swallowed it: the bar
+  // is gone then.
+  MSG quit;
+  if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    quitPending_ = true;
+    quitCode_ = static_cast<int>(quit.wParam);
+  } else if (!::FindWindowA(kClassMain, nullptr)) {
+    quitPending_ = true;
+  }
+  ::PostMessageA(hwnd, kMsgFinishClose, 0, 0);
+}
+
+std::string ItemText::OwnPath(HWND hwnd) const { return closePath_.empty() ? NotePathOfWindow(hwnd) : closePath_; }
+
 bool ItemText::Modified() const { return Body() && ::SendMessageA(Body(), EM_GETMODIFY, 0, 0); }
 
 void ItemText::SaveBeforeCopy(HWND hwnd) {
@@ -184,15 +245,27 @@ void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
   ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, hwnd, nullptr);
 }
 
-bool ItemText::SaveTo(HWND hwnd, const std::string& path) { return SaveFileReplacing(path, BodyText(hwnd)); }
+bool ItemText::SaveTo(HWND hwnd, const std::string& path, const std::string& chosen) {
+  std::string text = BodyText(hwnd);
+  if (!SaveFileReplacing(chosen, text)) return false;
+  // Written to the note's own file under any spelling of its name: what the
+  // note remembers of its file must be this text, or its next save would
+  // take its own write for a change made outside.
+  if (!readOnly_ && IsSameFile(path, chosen)) {
+    stamp_ = StampOf(path, text);
+    goneNoticed_ = false;
+    if (Body()) ::SendMessageA(Body(), EM_SETMODIFY, FALSE, 0);
+  }
+  return true;
+}
 
 void ItemText::SaveWithFallback(HWND hwnd, bool closing) {
-  std::string path = NotePathOfWindow(hwnd);
+  std::string path = OwnPath(hwnd);
   if (path.empty() || readOnly_ || busy_) return;
   busy_ = true;
   SaveStep step = CheckOutside(hwnd, path, closing);
   if (step == SaveStep::kSkip) {
-    busy_ = false;
+    EndBusy(hwnd);
     return;
   }
   if (step == SaveStep::kSave) {
@@ -201,7 +274,7 @@ void ItemText::SaveWithFallback(HWND hwnd, bool closing) {
       stamp_ = StampOf(path, text);
       goneNoticed_ = false;
       if (Body()) ::SendMessageA(Body(), EM_SETMODIFY, FALSE, 0);
-      busy_ = false;
+      EndBusy(hwnd);
       return;
     }
   }
@@ -211,20 +284,35 @@ void ItemText::SaveWithFallback(HWND hwnd, bool closing) {
                       MB_ICONERROR | MB_YESNO) != IDYES) {
       break;
     }
+    // After an outside change the note's own file holds the text that a
+    // copy is to keep: the dialog offers a conflict copy's name instead, so
+    // that Enter does not write over it.
+    std::string offered = path;
+    if (step == SaveStep::kAskElsewhere) {
+      std::string copy = FreeConflictCopyName(hwnd, path);
+      offered = copy.empty() ? std::string() : PathJoin(folder, Unquote(copy));
+    }
     char chosen[kMaxPathBytes] = {};
-    lstrcpynA(chosen, path.c_str(), sizeof(chosen));
+    lstrcpynA(chosen, offered.c_str(), sizeof(chosen));
     if (!AskSaveName(hwnd, chosen, nullptr, folder)) break;
-    if (SaveTo(hwnd, chosen)) break;
+    if (SaveTo(hwnd, path, chosen)) break;
   }
-  busy_ = false;
+  EndBusy(hwnd);
 }
 
 LRESULT ItemText::SaveAs(HWND hwnd) {
+  if (busy_) return 0;
+  // The dialog's loop may bring a close as a prompt's does.
+  busy_ = true;
+  std::string path = OwnPath(hwnd);
   char chosen[kMaxPathBytes] = {};
-  if (!AskSaveName(hwnd, chosen, "txt", ParentForCreate(NotePathOfWindow(hwnd)))) return 0;
-  if (SaveTo(hwnd, chosen)) return 0;
-  ShowError(hwnd, "Save failed");
-  return 1;
+  LRESULT result = 0;
+  if (AskSaveName(hwnd, chosen, "txt", ParentForCreate(path)) && !SaveTo(hwnd, path, chosen)) {
+    ShowError(hwnd, "Save failed");
+    result = 1;
+  }
+  EndBusy(hwnd);
+  return result;
 }
 
 void ItemText::CreateMail(HWND hwnd) {

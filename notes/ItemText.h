@@ -24,16 +24,29 @@ class ItemText : public NoteFrame {
   // Posted to the note itself: opens the conflict copy once the check that
   // made it has finished (not from inside an activation).
   static constexpr UINT kMsgOpenConflict = WM_USER + 0x101;
+  // Posted to the note itself: a close that came while one of its prompts
+  // was up runs once the prompt has ended.
+  static constexpr UINT kMsgFinishClose = WM_USER + 0x102;
   static constexpr int kIdNotice = 290;
 
   // What a save of the note's own file does after looking at the disk.
   enum class SaveStep { kSave, kSkip, kAskElsewhere };
 
   LRESULT OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // False when the close waits for a prompt of the note (nothing to pass on).
+  bool OnClose(HWND hwnd);
+  void DeferClose(HWND hwnd);
+  // Ends what busy_ guarded; runs a close that came meanwhile.
+  void EndBusy(HWND hwnd);
+  // The note's file: the one of its page, also after a page switch that
+  // came while its close waited.
+  std::string OwnPath(HWND hwnd) const;
   void OnContextMenu(HWND hwnd, LPARAM point);
   // Saves to the note's own file, offering "save as" while that fails.
   void SaveWithFallback(HWND hwnd, bool closing);
-  bool SaveTo(HWND hwnd, const std::string& path);
+  // Saves a copy under chosen; when that is the note's own file the note
+  // counts it as its own save.
+  bool SaveTo(HWND hwnd, const std::string& path, const std::string& chosen);
   LRESULT SaveAs(HWND hwnd);
   void CreateMail(HWND hwnd);
   void DeletePendingMail();
@@ -45,7 +58,10 @@ class ItemText : public NoteFrame {
   // cannot show whole makes the note read-only.
   void ShowBytes(HWND hwnd, const std::string& path, const std::string& bytes, bool readOk, bool keepCaret);
   SaveStep CheckOutside(HWND hwnd, const std::string& path, bool closing);
-  bool KeepConflictCopy(HWND hwnd, const std::string& path);
+  bool KeepConflictCopy(HWND hwnd, const std::string& path, bool closing);
+  // The first free conflict copy name for the note (quoted for a note of
+  // common), or "".
+  std::string FreeConflictCopyName(HWND hwnd, const std::string& path) const;
   void OnActivateApp(HWND hwnd, bool active);
   void OpenConflictCopy();
   void ShowNotice(HWND hwnd, const std::string& text);
@@ -67,6 +83,13 @@ class ItemText : public NoteFrame {
   // neither counts as the user's edit nor is re-entered from a prompt.
   bool busy_ = false;
   HWND notice_ = nullptr;
+  // A close came while a prompt of the note was up.
+  bool closePending_ = false;
+  // The note's file when that close came; empty until then.
+  std::string closePath_;
+  // The program was told to end meanwhile: it ends once the note has closed.
+  bool quitPending_ = false;
+  int quitCode_ = 0;
   std::string conflictToOpen_;
 };
 

@@ -4,10 +4,12 @@
 // conflict copy when both changed, and tells the user in a strip over the
 // text instead of a box that would hold up every note.
 #include <algorithm>
+#include <vector>
 
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
 #include "notes/ItemText.h"
+#include "store/FileSystem.h"
 #include "store/Handles.h"
 #include "store/Paths.h"
 #include "store/Store.h"
@@ -25,6 +27,8 @@ constexpr char kGoneNotice[] =
 constexpr char kConflictNoticeHead[] =
     "このメモのファイルが外部で変更されたため、外部の内容を表示しています。あなたの編集は「";
 constexpr char kConflictNoticeTail[] = "」に保存しました。";
+constexpr char kConflictAtCloseHead[] =
+    "このメモのファイルが外部で変更されていたため、閉じる前のあなたの編集は次のファイルに保存しました:\r\n\r\n";
 constexpr char kReadOnlyNotice[] =
     "このファイルは内容をそのまま表示できないため、読み取り専用で開いています"
     "（NUL 文字、UTF-16 などの文字コード、または読み込めないファイル）。"
@@ -70,11 +74,17 @@ ItemText::SaveStep ItemText::CheckOutside(HWND hwnd, const std::string& path, bo
   std::string bytes;
   FileStamp now;
   switch (CompareWithDisk(path, stamp_, &bytes, &now)) {
-    case DiskState::kSame:
+    case DiskState::kSame: {
+      // Nothing to write: the file holds what the note shows. A close does
+      // not rewrite a note that was only looked at.
+      if (!stamp_.known || Modified()) return SaveStep::kSave;
+      std::string text = BodyText(hwnd);
+      return text.size() == stamp_.size && HashBytes(text) == stamp_.hash ? SaveStep::kSkip : SaveStep::kSave;
+    }
     case DiskState::kUnreadable:  // the save itself tells whether it can write
       return SaveStep::kSave;
     case DiskState::kChanged:
-      if (Modified() && !KeepConflictCopy(hwnd, path)) return SaveStep::kAskElsewhere;
+      if (Modified() && !KeepConflictCopy(hwnd, path, closing)) return SaveStep::kAskElsewhere;
       ShowBytes(hwnd, path, bytes, true, true);
       return SaveStep::kSkip;
     case DiskState::kGone:
@@ -92,23 +102,42 @@ ItemText::SaveStep ItemText::CheckOutside(HWND hwnd, const std::string& path, bo
   return SaveStep::kSkip;
 }
 
-bool ItemText::KeepConflictCopy(HWND hwnd, const std::string& path) {
+std::string ItemText::FreeConflictCopyName(HWND hwnd, const std::string& path) const {
   std::string noteName = HwndGetText(hwnd);
-  std::string folder = ParentForCreate(path);
+  // A name shows once among the notes of the page and of common.
+  std::vector<std::string> folders{ParentForCreate(path),
+                                   IsQuotedName(noteName) ? CurrentPageFolder() : CommonFolder()};
   SYSTEMTIME when;
   ::GetLocalTime(&when);
   for (int number = 1; number <= kMaxConflictCopies; ++number) {
     std::string name = ConflictCopyName(noteName, when, number);
-    std::string copyPath = PathJoin(folder, Unquote(name));
-    if (copyPath.empty()) return false;
-    if (::GetFileAttributesA(copyPath.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-    if (!SaveFileReplacing(copyPath, BodyText(hwnd))) return false;
-    ShowNotice(hwnd, kConflictNoticeHead + Unquote(name) + kConflictNoticeTail + kDismissHint);
-    conflictToOpen_ = name;
-    ::PostMessageA(hwnd, kMsgOpenConflict, 0, 0);
+    if (PathJoin(folders[0], Unquote(name)).empty()) return std::string();
+    if (IsFreeCopyName(folders, Unquote(name))) return name;
+  }
+  return std::string();
+}
+
+bool ItemText::KeepConflictCopy(HWND hwnd, const std::string& path, bool closing) {
+  std::string folder = ParentForCreate(path);
+  std::string name, copyPath;
+  for (;;) {
+    name = FreeConflictCopyName(hwnd, path);
+    if (name.empty()) return false;
+    copyPath = PathJoin(folder, Unquote(name));
+    if (SaveFileNew(copyPath, BodyText(hwnd))) break;
+    // Taken by a file made since the check: the next free name.
+    if (!PathExists(copyPath)) return false;
+  }
+  if (closing) {
+    // The note's window goes away with this close (a page switch, the end
+    // of the program): a notice in it would never be read.
+    ::MessageBoxA(hwnd, (kConflictAtCloseHead + copyPath).c_str(), "Memopane", MB_ICONINFORMATION | MB_OK);
     return true;
   }
-  return false;
+  ShowNotice(hwnd, kConflictNoticeHead + Unquote(name) + kConflictNoticeTail + kDismissHint);
+  conflictToOpen_ = name;
+  ::PostMessageA(hwnd, kMsgOpenConflict, 0, 0);
+  return true;
 }
 
 void ItemText::OpenConflictCopy() {
@@ -122,7 +151,7 @@ void ItemText::OnActivateApp(HWND hwnd, bool active) {
   // The program comes back to the front: the user may have changed the
   // note elsewhere meanwhile. Nothing is saved here.
   if (!active || readOnly_ || busy_) return;
-  std::string path = NotePathOfWindow(hwnd);
+  std::string path = OwnPath(hwnd);
   if (path.empty()) return;
   busy_ = true;
   std::string bytes;
@@ -131,7 +160,7 @@ void ItemText::OnActivateApp(HWND hwnd, bool active) {
     case DiskState::kChanged:
       // Without a copy the user's text stays in the note; the next save
       // looks again and asks.
-      if (!Modified() || KeepConflictCopy(hwnd, path)) ShowBytes(hwnd, path, bytes, true, true);
+      if (!Modified() || KeepConflictCopy(hwnd, path, false)) ShowBytes(hwnd, path, bytes, true, true);
       break;
     case DiskState::kGone:
       if (!goneNoticed_) {
@@ -143,7 +172,7 @@ void ItemText::OnActivateApp(HWND hwnd, bool active) {
     case DiskState::kUnreadable:
       break;
   }
-  busy_ = false;
+  EndBusy(hwnd);
 }
 
 void ItemText::ShowNotice(HWND hwnd, const std::string& text) {

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "store/FileSystem.h"
+#include "store/Handles.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
@@ -73,6 +75,28 @@ std::string ConflictCopyName(const std::string& noteName, const SYSTEMTIME& when
   if (number > 1) result += " " + std::to_string(number);
   result += ")" + extension;
   return quoted ? Quote(result) : result;
+}
+
+bool IsFreeCopyName(const std::vector<std::string>& folders, const std::string& name) {
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    std::string path = PathJoin(folder, name);
+    std::string settings = PathAppend(path, ".ini");
+    if (path.empty() || settings.empty() || PathExists(path) || PathExists(settings)) return false;
+  }
+  return true;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION info[2]{};
+  const std::string* paths[2] = {&a, &b};
+  for (int i = 0; i < 2; ++i) {
+    UniqueHandle file(::CreateFileA(paths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file || !::GetFileInformationByHandle(file.get(), &info[i])) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 }  // namespace memo

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace memo {
 
@@ -40,5 +41,13 @@ DiskState CompareWithDisk(const std::string& path, const FileStamp& known, std::
 // that minute. The conflict part of a conflict copy's own name is replaced,
 // not nested. Quotes of a note of common are kept.
 std::string ConflictCopyName(const std::string& noteName, const SYSTEMTIME& when, int number);
+
+// Whether a conflict copy may take this bare name: no file or folder has it,
+// nor a settings file of it (an orphan would lend the copy its place and
+// its hidden bit), in any of the folders whose notes show together.
+bool IsFreeCopyName(const std::vector<std::string>& folders, const std::string& name);
+
+// Whether two paths name one existing file (any spelling, a link to it).
+bool IsSameFile(const std::string& a, const std::string& b);
 
 }  // namespace memo

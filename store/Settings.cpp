@@ -84,7 +84,9 @@ bool WriteThroughCopy(const std::string& file, Write write) {
   bool written = WriteWholeFile(temp, bytes) && write(temp);
   if (written) {
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, temp);
-    written = RenameOver(temp, file);
+    // The copy reaches the disk before it takes the file's place: renamed
+    // while still in the cache, it could come back empty after a power loss.
+    written = FlushFileToDisk(temp) && RenameOver(temp, file);
   }
   if (!written) {
     ::DeleteFileA(temp);

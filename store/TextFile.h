@@ -17,7 +17,20 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes bytes so that at every moment the file holds either its old or its
 // new content: a temporary file in the same folder is written and flushed,
 // then replaces the target. False (target untouched) on any failure.
+// The file stays the same file to the system and to other programs: a
+// symbolic link is saved through to its target, a file with a second name
+// (a hard link) is written in place once the temporary copy is on the disk,
+// and on Windows its data streams and security are kept.
 bool SaveFileReplacing(const std::string& path, const std::string& bytes);
+
+// Writes a new file as SaveFileReplacing does, but never over another one:
+// false when the name is taken, also by a file made while this one was
+// being written.
+bool SaveFileNew(const std::string& path, const std::string& bytes);
+
+// Writes what the system still caches of the file to the disk; false when
+// it cannot be opened or flushed.
+bool FlushFileToDisk(const std::string& path);
 
 // Moves from over to in one rename, trying again for up to 200 ms while
 // another program holds to open; false when it could not.

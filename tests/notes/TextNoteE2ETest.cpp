@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -37,6 +38,78 @@ const bool kStartedAsMailProgram = [] {
   ::LocalFree(argv);
   return false;
 }();
+
+// Started with --hold-file, this test program is another program that
+// holds a note's file open without sharing it, until the test ends it.
+const bool kStartedAsHolder = [] {
+  int argc = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  if (argv && argc == 3 && lstrcmpW(argv[1], L"--hold-file") == 0) {
+    HANDLE file = ::CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) ::ExitProcess(1);
+    ::Sleep(INFINITE);
+  }
+  ::LocalFree(argv);
+  return false;
+}();
+
+// A second process holding a file, started as above; Release ends it.
+class FileHolder {
+ public:
+  explicit FileHolder(const std::string& path) : path_(path) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\""s + self + "\" --hold-file \"" + path + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      ::CloseHandle(process.hThread);
+      process_ = process.hProcess;
+    }
+  }
+  ~FileHolder() { Release(); }
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+
+  // True once the file cannot be opened for writing.
+  bool Holding() const {
+    return process_ && WaitUntil([&] {
+             HANDLE file = ::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+             if (file == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
+             ::CloseHandle(file);
+             return false;
+           });
+  }
+  void Release() {
+    if (!process_) return;
+    ::TerminateProcess(process_, 0);
+    ::WaitForSingleObject(process_, 10000);
+    ::CloseHandle(process_);
+    process_ = nullptr;
+  }
+
+ private:
+  std::string path_;
+  HANDLE process_ = nullptr;
+};
+
+// Another program writes the file: cmd's echo, with its line end.
+bool WriteFromCmd(const std::string& path, const std::string& word) {
+  std::string command = "cmd.exe /c echo " + word + ">\"" + path + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process)) {
+    return false;
+  }
+  ::WaitForSingleObject(process.hProcess, 10000);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return ReadBytes(path) == word + "\r\n";
+}
 
 constexpr char kNewTextName[] = "新しいテキスト1.txt";
 constexpr char kSavePrompt[] = "保存に失敗しました\r\n\r\n名前を付けて保存しますか？";
@@ -160,27 +233,37 @@ TEST(TextNoteTest, SavedTenSecondsAfterTheLastKeyAndPromptedWhenSavingFails) {
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
-TEST(TextNoteTest, LeavingThePageRewritesShownTextAndSparesWhatCouldNotBeShown) {
+TEST(TextNoteTest, LeavingThePageRewritesEditedTextAndSparesWhatWasOnlyShown) {
   NoteSession session;
   // CR LF, a tab, and "表" whose trail byte is a backslash.
   const std::string plain = "行1\r\n\tタブ\r\n表";
   const std::string withNul = "abc\0def"s;
   ASSERT_TRUE(WriteBytes(session.NotePath("plain.txt"), plain));
+  ASSERT_TRUE(WriteBytes(session.NotePath("looked.txt"), plain));
   ASSERT_TRUE(WriteBytes(session.NotePath("zero.txt"), withNul));
-  MakeOld(session.NotePath("plain.txt"));
-  MakeOld(session.NotePath("zero.txt"));
+  for (const char* name : {"plain.txt", "looked.txt", "zero.txt"}) MakeOld(session.NotePath(name));
   ASSERT_TRUE(session.Start());
   HWND plainNote = session.WaitNote("plain.txt");
+  HWND lookedNote = session.WaitNote("looked.txt");
   HWND zeroNote = session.WaitNote("zero.txt");
-  ASSERT_TRUE(plainNote && zeroNote);
+  ASSERT_TRUE(plainNote && lookedNote && zeroNote);
   EXPECT_EQ(WindowText(NoteSession::Body(plainNote)), plain);
+  EXPECT_EQ(WindowText(NoteSession::Body(lookedNote)), plain);
   EXPECT_EQ(WindowText(NoteSession::Body(zeroNote)), "abc");
+  // An edit that ends in the same text still counts as an edit.
+  HWND plainBody = NoteSession::Body(plainNote);
+  CaretToEnd(plainBody);
+  ASSERT_TRUE(PostTyping(plainBody, "x"));
+  PostKey(plainBody, VK_BACK);
+  ASSERT_TRUE(WaitUntil([&] { return ::SendMessageA(plainBody, EM_GETMODIFY, 0, 0) && WindowText(plainBody) == plain; }));
 
   ASSERT_TRUE(session.SwitchPage("other"));
   EXPECT_FALSE(::IsWindow(plainNote));
   EXPECT_FALSE(::IsWindow(zeroNote));
   EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "plain.txt")), plain);
-  EXPECT_FALSE(IsOld(Join(session.PageFolder("page"), "plain.txt"))) << "closing rewrites the file";
+  EXPECT_FALSE(IsOld(Join(session.PageFolder("page"), "plain.txt"))) << "closing rewrites an edited note";
+  EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "looked.txt")), plain);
+  EXPECT_TRUE(IsOld(Join(session.PageFolder("page"), "looked.txt"))) << "a note only looked at is not rewritten";
   EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "zero.txt")), withNul);
   EXPECT_TRUE(IsOld(Join(session.PageFolder("page"), "zero.txt"))) << "not even rewritten";
   EXPECT_EQ(session.app().Quit(), 0u);
@@ -200,6 +283,206 @@ bool SaveUnderName(AppDriver& app, const std::string& name) {
   });
   if (!box || !SetText(box, name)) return false;
   return ::PostMessageA(dialog, WM_COMMAND, IDOK, 0) != FALSE;
+}
+
+TEST(TextNoteTest, AClosePromptedAgainstAHeldFileWaitsForThePromptAndKeepsTheText) {
+  NoteSession session;
+  const std::string path = session.NotePath("a.txt");
+  ASSERT_TRUE(WriteBytes(path, "old"));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("a.txt");
+  ASSERT_TRUE(note);
+  CaretToEnd(NoteSession::Body(note));
+  ASSERT_TRUE(PostTyping(NoteSession::Body(note), " new"));
+  ASSERT_EQ(WaitBodyText(NoteSession::Body(note), "old new"), "old new");
+  std::optional<FileHolder> holder(path);
+  ASSERT_TRUE(holder->Holding());
+  ::PostMessageA(note, WM_TIMER, 11, 0);
+  auto prompt = session.app().WaitDialog(kDefaultWaitMs, path.c_str());
+  ASSERT_TRUE(prompt);
+
+  // The page changes under the prompt: the note stays until it is answered,
+  // then saves to its own page's file, and leaves nothing in the new page.
+  ASSERT_TRUE(session.SwitchPage("other"));
+  EXPECT_TRUE(::IsWindow(note)) << "closed under its prompt";
+  EXPECT_TRUE(::IsWindow(prompt->hwnd));
+  holder.reset();
+  ASSERT_TRUE(session.app().Answer(*prompt, IDNO));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(note); }));
+  EXPECT_EQ(ReadBytes(path), "old new");
+  EXPECT_EQ(ListNames(session.PageFolder()), std::vector<std::string>{});
+  EXPECT_TRUE(session.app().NoDialogFor(300));
+
+  // The end of the program under the prompt: the program ends once the
+  // note has saved.
+  ASSERT_TRUE(session.SwitchPage("page"));
+  note = session.WaitNote("a.txt");
+  ASSERT_TRUE(note);
+  CaretToEnd(NoteSession::Body(note));
+  ASSERT_TRUE(PostTyping(NoteSession::Body(note), " again"));
+  ASSERT_EQ(WaitBodyText(NoteSession::Body(note), "old new again"), "old new again");
+  holder.emplace(path);
+  ASSERT_TRUE(holder->Holding());
+  ::PostMessageA(note, WM_TIMER, 11, 0);
+  ASSERT_TRUE(session.app().WaitDialog(kDefaultWaitMs, path.c_str()));
+  holder.reset();
+  ::PostMessageA(session.bar(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(session.app().WaitExit(), 0u);
+  EXPECT_EQ(ReadBytes(path), "old new again");
+}
+
+TEST(TextNoteTest, ConflictsKeepTheOutsideTextAndTellWhereTheEditsWent) {
+  NoteSession session;
+  const std::string path = session.NotePath("b.txt");
+  ASSERT_TRUE(WriteBytes(path, "base"));
+  // Names of first copies this minute and the next are taken: a settings
+  // file without its note in the page, a note of common.
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  FILETIME time;
+  ::SystemTimeToFileTime(&now, &time);
+  ASSERT_TRUE(MakeFolder(Join(session.root(), "common")));
+  for (int minute = 0; minute < 2; ++minute) {
+    ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart += minute * 60ULL * 10000000;
+    FILETIME later{ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME when;
+    ::FileTimeToSystemTime(&later, &when);
+    char stamp[32];
+    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u%02u", when.wYear, when.wMonth, when.wDay, when.wHour,
+                  when.wMinute);
+    std::string first = "b (競合 "s + stamp + ").txt";
+    std::string second = "b (競合 "s + stamp + " 2).txt";
+    IniSet(session.NotePath(first) + ".ini", "Window", "Style", "512");
+    ASSERT_TRUE(WriteBytes(Join(Join(session.root(), "common"), second), "common note"));
+  }
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("b.txt");
+  ASSERT_TRUE(note);
+  HWND body = NoteSession::Body(note);
+
+  // Saved under its own name through Save As, the note takes the write for
+  // its own: the next save makes no conflict copy.
+  CaretToEnd(body);
+  ASSERT_TRUE(PostTyping(body, " mine"));
+  ::PostMessageA(note, WM_COMMAND, 57604, 0);
+  ASSERT_TRUE(SaveUnderName(session.app(), "b.txt"));
+  // The dialog asks before it replaces the file.
+  std::optional<DialogInfo> overwrite;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND dialog : session.app().Windows("#32770", nullptr, true)) {
+      DialogInfo info = ReadDialog(dialog);
+      for (const auto& button : info.buttons) {
+        if (button.first == IDYES) overwrite = info;
+      }
+    }
+    return overwrite.has_value();
+  }));
+  ASSERT_TRUE(session.app().Answer(*overwrite, IDYES));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) == "base mine"; }));
+  ASSERT_TRUE(PostTyping(body, " more"));
+  ASSERT_EQ(WaitBodyText(body, "base mine more"), "base mine more");
+  ::PostMessageA(note, WM_TIMER, 11, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) == "base mine more"; }));
+  for (const std::string& name : ListNames(session.PageFolder())) {
+    EXPECT_NE(name.substr(name.size() - 5), ").txt") << "a conflict copy of the note's own save: " << name;
+  }
+
+  // Another program writes the file, and the page changes before the note
+  // saw it: the edits go to a copy with a free name, told in a box.
+  ASSERT_TRUE(PostTyping(body, "!"));
+  ASSERT_EQ(WaitBodyText(body, "base mine more!"), "base mine more!");
+  ASSERT_TRUE(WriteFromCmd(path, "theirs"));
+  ASSERT_TRUE(MakeFolder(Join(session.root(), "other")));
+  AsyncSetText switchPage(session.bar(), "other");
+  auto told = session.app().WaitDialog(kDefaultWaitMs, "Memopane");
+  ASSERT_TRUE(told) << "the copy is announced where it stays visible";
+  std::string copyName;
+  for (const std::string& name : ListNames(session.PageFolder())) {
+    if (name.find(" 3).txt") != std::string::npos && name.find(".ini") == std::string::npos) copyName = name;
+  }
+  ASSERT_FALSE(copyName.empty()) << "the copy took a taken name";
+  EXPECT_NE(told->text.find(copyName), std::string::npos) << told->text;
+  ASSERT_TRUE(session.app().Answer(*told, IDOK));
+  EXPECT_TRUE(switchPage.Wait());
+  EXPECT_EQ(ReadBytes(path), "theirs\r\n");
+  EXPECT_EQ(ReadBytes(session.NotePath(copyName)), "base mine more!");
+  for (const std::string& name : ListNames(session.PageFolder())) {
+    EXPECT_NE(name.compare(0, 3, ".~m"), 0) << "a temporary file left: " << name;
+  }
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
+TEST(TextNoteTest, TheSaveDialogAfterAConflictDoesNotOfferTheChangedFile) {
+  NoteSession session;
+  // A name so long that no conflict copy fits beside it: the note asks
+  // where its edits should go.
+  std::string name(245 - session.PageFolder().size() - 1 - 4, 'n');
+  name += ".txt";
+  const std::string path = session.NotePath(name);
+  ASSERT_TRUE(MakeFolder(session.PageFolder()));
+  ASSERT_TRUE(WriteBytes(path, "base"));
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote(name);
+  ASSERT_TRUE(note);
+  CaretToEnd(NoteSession::Body(note));
+  ASSERT_TRUE(PostTyping(NoteSession::Body(note), " mine"));
+  ASSERT_EQ(WaitBodyText(NoteSession::Body(note), "base mine"), "base mine");
+  ASSERT_TRUE(WriteFromCmd(path, "theirs"));
+  ::PostMessageA(note, WM_TIMER, 11, 0);
+  auto prompt = session.app().WaitDialog(kDefaultWaitMs, path.c_str());
+  ASSERT_TRUE(prompt);
+  ASSERT_TRUE(session.app().Answer(*prompt, IDYES));
+
+  // Enter, and Yes to whatever the dialog asks: the outside text stays.
+  HWND dialog = nullptr, box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND candidate : session.app().Windows("#32770", nullptr, true)) {
+      box = ::GetDlgItem(candidate, 0x47C);
+      if (!box) box = ::GetDlgItem(candidate, 0x480);
+      if (box) dialog = candidate;
+      if (box) return true;
+    }
+    return false;
+  }));
+  EXPECT_EQ(WindowText(box).find(name), std::string::npos) << WindowText(box);
+  ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  PumpFor(1000);
+  for (HWND candidate : session.app().Windows("#32770", nullptr, true)) {
+    DialogInfo info = ReadDialog(candidate);
+    for (const auto& button : info.buttons) {
+      if (button.first == IDYES) session.app().Answer(info, IDYES);
+    }
+  }
+  PumpFor(1000);
+  EXPECT_EQ(ReadBytes(path), "theirs\r\n");
+  if (::IsWindow(dialog)) ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  session.app().Kill();
+}
+
+TEST(TextNoteTest, ANoteThatIsALinkStaysALinkAndEveryNameSeesTheEdit) {
+  NoteSession session;
+  // A note linked from a file kept elsewhere, and a note with a second name.
+  ASSERT_TRUE(WriteBytes(Join(session.root(), "kept.txt"), "linked"));
+  ASSERT_TRUE(MakeFolder(session.PageFolder()));
+  if (!MakeSymbolicLink(session.PageFolder(), "link.txt", "..\\kept.txt")) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(WriteBytes(session.NotePath("hard.txt"), "hard"));
+  const std::string otherName = Join(session.root(), "other name.txt");
+  ASSERT_TRUE(::CreateHardLinkA(otherName.c_str(), session.NotePath("hard.txt").c_str(), nullptr));
+  ASSERT_TRUE(session.Start());
+  for (const char* name : {"link.txt", "hard.txt"}) {
+    HWND note = session.WaitNote(name);
+    ASSERT_TRUE(note) << name;
+    CaretToEnd(NoteSession::Body(note));
+    ASSERT_TRUE(PostTyping(NoteSession::Body(note), " edited"));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(NoteSession::Body(note)).find(" edited") != std::string::npos; }));
+  }
+  ASSERT_TRUE(session.SwitchPage("other"));
+  EXPECT_EQ(ReadBytes(Join(session.root(), "kept.txt")), "linked edited");
+  EXPECT_EQ(FinalName(Join(session.PageFolder("page"), "link.txt")), "kept.txt") << "the link became a file";
+  EXPECT_EQ(ReadBytes(otherName), "hard edited");
+  EXPECT_EQ(ReadBytes(Join(session.PageFolder("page"), "hard.txt")), "hard edited");
+  EXPECT_EQ(session.app().Quit(), 0u);
 }
 
 // Lines of printable text, as long as asked, padded with single bytes so

@@ -105,6 +105,40 @@ TEST_F(TextFileTest, SaveKeepsTheNoteFilesCreationTimeAndHiddenAttribute) {
   EXPECT_EQ(created.wYear, 2003);
 }
 
+TEST_F(TextFileTest, SaveKeepsLinksAndSetsTheArchiveBit) {
+  // A note that is a symbolic link: the target gets the text, the link stays.
+  ASSERT_TRUE(WriteBytes(At("target.txt"), "old"));
+  if (!MakeSymbolicLink(folder_.path(), "link.txt", "target.txt")) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(SaveFileReplacing(At("link.txt"), "through the link"));
+  EXPECT_EQ(ReadBytes(At("target.txt")), "through the link");
+  EXPECT_EQ(FinalName(At("link.txt")), "target.txt") << "the link became a file of its own";
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.txt", "target.txt"}));
+
+  // A note with a second name: both names see every save.
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "old"));
+  ASSERT_TRUE(::CreateHardLinkA(At("other name.txt").c_str(), At("note.txt").c_str(), nullptr));
+  for (const std::string& bytes : {"a longer text"s, "short"s}) {
+    ASSERT_TRUE(SaveFileReplacing(At("note.txt"), bytes));
+    EXPECT_EQ(ReadBytes(At("note.txt")), bytes);
+    EXPECT_EQ(ReadBytes(At("other name.txt")), bytes);
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.txt", "note.txt", "other name.txt", "target.txt"}));
+
+  // A backup that copies files with the archive bit must see the change.
+  ASSERT_TRUE(::SetFileAttributesA(At("target.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(SaveFileReplacing(At("target.txt"), "changed"));
+  EXPECT_TRUE(::GetFileAttributesA(At("target.txt").c_str()) & FILE_ATTRIBUTE_ARCHIVE);
+}
+
+TEST_F(TextFileTest, NewFileNeverReplacesOne) {
+  ASSERT_TRUE(WriteBytes(At("taken.txt"), "theirs"));
+  EXPECT_FALSE(SaveFileNew(At("taken.txt"), "mine"));
+  EXPECT_EQ(ReadBytes(At("taken.txt")), "theirs");
+  EXPECT_TRUE(SaveFileNew(At("free.txt"), "mine"));
+  EXPECT_EQ(ReadBytes(At("free.txt")), "mine");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"free.txt", "taken.txt"}));
+}
+
 TEST_F(TextFileTest, TemporaryFilesOfUnfinishedSavesGoOnceTheyAreOld) {
   // Left by saves that a kill cut short, one of them long ago; and a file of
   // the user's that only looks alike.
@@ -150,6 +184,29 @@ TEST_F(TextFileTest, AnOutsideChangeIsFoundByContentEvenWithinOneFileTimeTick) {
   EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kGone);
   ASSERT_TRUE(MakeFolder(At("note.txt")));
   EXPECT_EQ(CompareWithDisk(At("note.txt"), stamp, &bytes, &now), DiskState::kGone);
+}
+
+TEST_F(TextFileTest, ACopyNameIsFreeOnlyWhereNoNoteOrSettingsHaveIt) {
+  TempFolder common{"memo-common"};
+  ASSERT_TRUE(WriteBytes(At("note.txt"), "n"));
+  ASSERT_TRUE(WriteBytes(At("orphan.txt.ini"), "[Window]\r\nStyle=512\r\n"));
+  ASSERT_TRUE(MakeFolder(At("folder.txt")));
+  ASSERT_TRUE(WriteBytes(common / "shared.txt", "s"));
+  ASSERT_TRUE(::CreateHardLinkA(At("second name.txt").c_str(), At("note.txt").c_str(), nullptr));
+  const struct {
+    const char* name;
+    bool free;
+  } cases[] = {{"note.txt", false}, {"orphan.txt", false}, {"folder.txt", false},
+               {"shared.txt", false}, {"free.txt", true}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsFreeCopyName({folder_.path(), common.path()}, c.name), c.free) << c.name;
+  }
+
+  // One file under any of its names, and no other.
+  EXPECT_TRUE(IsSameFile(At("note.txt"), At("NOTE.TXT")));
+  EXPECT_TRUE(IsSameFile(At("note.txt"), At("second name.txt")));
+  EXPECT_FALSE(IsSameFile(At("note.txt"), common / "shared.txt"));
+  EXPECT_FALSE(IsSameFile(At("note.txt"), At("free.txt")));
 }
 
 TEST(ConflictCopyNameTest, NamedFromTheNoteWithoutNesting) {

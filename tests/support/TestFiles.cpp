@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tests/support/AppDriver.h"
+
 namespace memo::test {
 
 std::string TempDir() {
@@ -171,6 +173,41 @@ std::string DocumentsFolder() {
   char buffer[MAX_PATH] = {};
   ::SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer);
   return buffer;
+}
+
+std::string FinalName(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  char buffer[1024] = {};
+  DWORD length = ::GetFinalPathNameByHandleA(file, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
+  ::CloseHandle(file);
+  std::string final(buffer, length < sizeof(buffer) ? length : 0);
+  return final.substr(final.rfind('\\') + 1);
+}
+
+bool MakeSymbolicLink(const std::string& folder, const char* link, const char* target) {
+  if (!RunningUnderWine()) {
+    return ::CreateSymbolicLinkA(Join(folder, link).c_str(), Join(folder, target).c_str(),
+                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+  }
+  std::string unixTarget = target;
+  std::replace(unixTarget.begin(), unixTarget.end(), '\\', '/');
+  std::string command = "ln -s " + unixTarget + " " + link;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+    return false;
+  }
+  // The handle of a Unix program may end before the program has run.
+  ::WaitForSingleObject(process.hProcess, 10000);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  std::string targetName = target;
+  targetName.erase(0, targetName.find_last_of("\\/") + 1);
+  return WaitUntil([&] { return FinalName(Join(folder, link)) == targetName; }, 5000);
 }
 
 }  // namespace memo::test

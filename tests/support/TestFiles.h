@@ -64,4 +64,12 @@ class RegValueGuard {
 
 std::string DocumentsFolder();  // the user's My Documents
 
+// A symbolic link as users make them: under Wine with ln on the Unix side
+// (Wine's CreateSymbolicLink makes nothing), on Windows with the system's.
+// target is relative to the folder; true once the link leads to it.
+bool MakeSymbolicLink(const std::string& folder, const char* link, const char* target);
+// The last part of the path that the system reaches through path: the
+// target's name for a symbolic link, the name itself for a plain file.
+std::string FinalName(const std::string& path);
+
 }  // namespace memo::test
