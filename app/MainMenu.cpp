@@ -102,7 +102,7 @@ void ToggleNote(const std::string& name) {
   if (HWND open = FindNoteWindow(name)) {
     // The window saves its style as it closes, so the note stays closed
     // when its page is shown again.
-    ::SetWindowLongA(open, GWL_STYLE, ::GetWindowLongA(open, GWL_STYLE) | kStyleHidden);
+    HwndSetStyle(open, HwndStyle(open) | kStyleHidden);
     // A minimized note is hidden behind its edge bar, which would stay on
     // the screen for a note that is gone.
     CloseEdgeBarsOf(name);
@@ -110,7 +110,7 @@ void ToggleNote(const std::string& name) {
     return;
   }
   if (HWND opened = OpenNoteWindow(name, true, true)) {
-    ::SetWindowLongA(opened, GWL_STYLE, ::GetWindowLongA(opened, GWL_STYLE) & ~kStyleHidden);
+    HwndSetStyle(opened, HwndStyle(opened) & ~kStyleHidden);
   }
 }
 

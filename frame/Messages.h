@@ -73,6 +73,11 @@ constexpr DWORD kStyleNotWithMain = 0x200;
 constexpr DWORD kNoteStyleMask = 0xFFF;
 constexpr DWORD kDefaultNoteStyle = 0x002;
 
+// A window's style with bits set, cleared or flipped: the style is a DWORD
+// of bits, which GetWindowLong hands out and takes as a LONG.
+inline DWORD HwndStyle(HWND hwnd) { return static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE)); }
+inline void HwndSetStyle(HWND hwnd, DWORD style) { ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style)); }
+
 // Timers.
 constexpr UINT_PTR kTimerMinimize = 10;
 constexpr UINT_PTR kTimerSave = 11;

@@ -26,7 +26,6 @@ constexpr COLORREF kIconStripColor = RGB(240, 240, 240);
 constexpr COLORREF kFrameColor = RGB(0, 128, 0);
 constexpr COLORREF kDefaultText = RGB(0, 0, 0);
 constexpr COLORREF kDefaultBackground = RGB(255, 255, 255);
-constexpr UINT kSaveDelayMs = 10000;
 constexpr DWORD kBodyStyle = WS_CHILD | WS_CLIPSIBLINGS | ES_MULTILINE | ES_AUTOVSCROLL;
 // Set on the body once it holds the stored text: only then may its
 // destruction write the text back (a body that never loaded it would

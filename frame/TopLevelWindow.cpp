@@ -439,10 +439,10 @@ LRESULT TopLevelWindow::OnCommand(HWND hwnd, int id, HWND control) {
       MinimizeToEdge(hwnd);
       return 0;
     case kCmdRestoreByDblClick:
-      ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) ^ kStyleRestoreByDblClick);
+      HwndSetStyle(hwnd, HwndStyle(hwnd) ^ kStyleRestoreByDblClick);
       return 0;
     case kCmdPin:
-      ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) ^ kStylePinned);
+      HwndSetStyle(hwnd, HwndStyle(hwnd) ^ kStylePinned);
       return 0;
     case kCmdNewMini:
       NewMiniNoteAtCursor(hwnd);

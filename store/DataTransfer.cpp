@@ -48,7 +48,7 @@ std::vector<IdlBytes> AbsoluteIdlsFromCida(const unsigned char* data, size_t siz
   if (!ReadIdlAt(data, size, offsetAt(0), &parent)) return lists;
   // Every item repeats the parent list: a small block whose offsets all
   // point at one long list would otherwise ask for count x size bytes.
-  constexpr size_t kMaxTotalBytes = 16 * 1024 * 1024;
+  constexpr size_t kMaxTotalBytes = size_t{16} * 1024 * 1024;
   size_t total = 0;
   for (size_t i = 1; i <= count; ++i) {
     IdlBytes item;
