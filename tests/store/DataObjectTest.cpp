@@ -22,6 +22,12 @@
 // paths that handle running out of memory.
 std::atomic<bool> gFailAllocations{false};
 
+// GCC sees the replaced operators inlined beside the library's own and takes
+// malloc and free for a mismatch with new and delete; they are one pair.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 void* operator new(std::size_t size) {
   void* p = gFailAllocations ? nullptr : std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
