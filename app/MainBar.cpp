@@ -14,6 +14,7 @@
 #include "frame/Colors.h"
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/ThreadWindows.h"
 #include "frame/Tooltip.h"
 #include "resources/resource.h"

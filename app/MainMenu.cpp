@@ -5,6 +5,7 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "store/FileSystem.h"
 #include "store/Handles.h"
 #include "store/NoteOps.h"

@@ -10,6 +10,7 @@
 #include "frame/Colors.h"
 #include "frame/Layered.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/SheetPages.h"
 #include "frame/SheetRules.h"
 #include "resources/resource.h"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/ClassNames.h"
+#include "frame/NoteWindows.h"
 #include "frame/PropertySheet.h"
 #include "frame/SheetPages.h"
 #include "frame/SheetRules.h"

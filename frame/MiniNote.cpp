@@ -12,6 +12,7 @@
 #include "frame/Layered.h"
 #include "frame/Messages.h"
 #include "frame/Monitors.h"
+#include "frame/NoteWindows.h"
 #include "frame/PropertySheet.h"
 #include "frame/ThreadWindows.h"
 #include "store/Settings.h"

@@ -9,6 +9,7 @@
 #include "frame/MiniNote.h"
 #include "frame/MiniNotes.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/PropertySheet.h"
 #include "store/DataTransfer.h"
 #include "store/LateLibrary.h"

@@ -2,6 +2,7 @@
 #include "frame/MiniNotes.h"
 
 #include "frame/ClassNames.h"
+#include "frame/NoteWindows.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
 #include "store/WinText.h"

@@ -21,6 +21,7 @@
 #include "frame/MiniNotes.h"
 #include "frame/Minimize.h"
 #include "frame/Monitors.h"
+#include "frame/NoteWindows.h"
 #include "frame/PropertySheet.h"
 #include "frame/ThreadWindows.h"
 #include "frame/Tooltip.h"

@@ -10,6 +10,7 @@
 #include "frame/Colors.h"
 #include "frame/CommonControls.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/PostedBox.h"
 #include "frame/ThreadWindows.h"
 #include "resources/resource.h"

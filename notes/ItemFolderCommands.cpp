@@ -11,6 +11,7 @@
 
 #include "frame/IconMenuItem.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "notes/FolderRules.h"
 #include "notes/ItemFolder.h"
 #include "store/FileSystem.h"

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "frame/NoteWindows.h"
 #include "notes/FolderRules.h"
 #include "notes/ItemFolder.h"
 #include "store/FileSystem.h"

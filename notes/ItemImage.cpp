@@ -9,6 +9,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/PostedBox.h"
 #include "notes/BitmapFile.h"
 #include "notes/ImageView.h"

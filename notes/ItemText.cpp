@@ -8,6 +8,7 @@
 #include "frame/Colors.h"
 #include "frame/EditTabs.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "resources/resource.h"
 #include "store/LateLibrary.h"
 #include "store/Paths.h"

@@ -6,6 +6,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "notes/FavoritesMenu.h"
 #include "notes/UrlPage.h"
 #include "notes/WebHost.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/SheetPages.h"
 #include "notes/ItemWeb.h"
 #include "resources/resource.h"

@@ -387,14 +387,6 @@ std::string UniqueMiniSection(const std::string& file, const char* format,
   return MiniSectionNamer(file, format, taken).Next();
 }
 
-std::string SettingsFileOfWindow(HWND hwnd) {
-  if (hwnd == nullptr) return std::string();
-  if (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP) return RootIniPath();
-  std::string title = HwndGetText(hwnd);
-  if (title.empty()) return std::string();
-  return PathAppend(NotePath(title), ".ini");
-}
-
 std::string HexEncode(const unsigned char* bytes, size_t count) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string text;

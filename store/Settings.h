@@ -138,10 +138,6 @@ std::string ProfileValueOfLine(const std::string& value);
 // wrapping at 32 bits; no digits give 0.
 int ParseProfileInt(const std::string& text);
 
-// root.ini for a window with WS_POPUP (the main bar), else the note path of
-// its title + ".ini"; "" for a window without a title.
-std::string SettingsFileOfWindow(HWND hwnd);
-
 // Codecs, over plain values.
 std::string HexEncode(const unsigned char* bytes, size_t count);  // "%02X" pairs + "."
 // Pairs up to a "." at a pair start or the end; an odd trailing digit is

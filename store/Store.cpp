@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "frame/ClassNames.h"
-#include "frame/Messages.h"
 #include "store/FileSystem.h"
 #include "store/NoteOps.h"
 #include "store/Paths.h"
@@ -32,10 +30,6 @@ constexpr char kNotANameChars[] = "\\/:";
 bool IsSingleName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && !ContainsAnyChar(name, kNotANameChars);
 }
-
-constexpr int kNoteWindowWidth = 400;
-constexpr int kNoteWindowHeight = 200;  // the note moves to its saved rectangle itself
-constexpr DWORD kNoteFrameStyle = WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 }  // namespace
 
@@ -96,18 +90,6 @@ NoteKind NoteKindOfEntry(const WIN32_FIND_DATAA& entry) {
   return NoteKindOf(entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
 }
 
-const char* NoteClassOf(NoteKind kind) {
-  switch (kind) {
-    case NoteKind::kText: return kClassText;
-    case NoteKind::kFolder: return kClassFolder;
-    case NoteKind::kBrowser: return kClassBrowser;
-    case NoteKind::kImage: return kClassImage;
-    case NoteKind::kCalendar: return kClassCalendar;
-    case NoteKind::kNone: break;
-  }
-  return nullptr;
-}
-
 std::string NotePath(const std::string& noteName) {
   bool quoted = IsQuotedName(noteName);
   std::string name = Unquote(noteName);
@@ -116,8 +98,6 @@ std::string NotePath(const std::string& noteName) {
   if (folder.empty()) return std::string();
   return PathJoin(folder, name);
 }
-
-std::string NotePathOfWindow(HWND hwnd) { return NotePath(HwndGetText(hwnd)); }
 
 namespace {
 
@@ -172,49 +152,6 @@ std::string UniquePageName(const char* format) {
     if (!PathExists(path)) return name;
   }
   return std::string();
-}
-
-HWND FindNoteWindow(const std::string& noteName) {
-  if (noteName.empty()) return nullptr;
-  for (const char* windowClass : kNoteClasses) {
-    if (HWND hwnd = ::FindWindowA(windowClass, noteName.c_str())) return hwnd;
-  }
-  return nullptr;
-}
-
-DWORD NoteWindowExStyle(int storedStyle) {
-  DWORD bits = static_cast<DWORD>(storedStyle);
-  bool topmost = (bits & (kStyleTopmost | kStylePinned)) != 0;
-  return WS_EX_TOOLWINDOW | (topmost ? WS_EX_TOPMOST : 0);
-}
-
-DWORD NoteWindowStyle(int storedStyle) {
-  return (static_cast<DWORD>(storedStyle) & kNoteStyleMask) | kNoteFrameStyle;
-}
-
-HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
-  if (HWND open = FindNoteWindow(noteName)) return open;
-  std::string path = NotePath(noteName);
-  if (path.empty()) return nullptr;
-  int style = IniReadInt(PathAppend(path, ".ini"), kSectionWindow, kKeyStyle,
-                         static_cast<int>(kDefaultNoteStyle));
-  if (!force && (static_cast<DWORD>(style) & kStyleHidden)) return nullptr;
-  const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
-  if (windowClass == nullptr) return nullptr;
-  HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
-                                NoteWindowStyle(style), CW_USEDEFAULT, CW_USEDEFAULT,
-                                kNoteWindowWidth, kNoteWindowHeight, nullptr, nullptr,
-                                ::GetModuleHandleA(nullptr), nullptr);
-  if (hwnd == nullptr) return nullptr;
-  // A note opened with its page is not to be shown active: it goes to the
-  // top without taking the activation (which BringWindowToTop would).
-  if (show) {
-    ::BringWindowToTop(hwnd);
-  } else {
-    ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-  ::ShowWindow(hwnd, show ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
-  return hwnd;
 }
 
 }  // namespace memo

@@ -33,14 +33,11 @@ enum class NoteKind { kNone, kText, kFolder, kBrowser, kImage, kCalendar };
 // The kind of a folder entry; the extension is compared without case.
 NoteKind NoteKindOf(const std::string& name, bool isFolder);
 NoteKind NoteKindOfEntry(const WIN32_FIND_DATAA& entry);
-// The window class of a kind, or nullptr for kNone.
-const char* NoteClassOf(NoteKind kind);
 
 // The note path of a note name: quoted names lie in common (quotes removed),
 // others in the current page folder. "" for an empty or too long name, and
 // for a name that is no single file name (separators, ":", "." or "..").
 std::string NotePath(const std::string& noteName);
-std::string NotePathOfWindow(HWND hwnd);
 
 // Notes of the current page (plain names), then those of common (quoted),
 // with one "" entry between the two groups when both are non-empty.
@@ -53,18 +50,6 @@ std::string UniqueNoteName(const std::string& model);
 // The first name made by format (one %d) with n = 1, 2, ... that no entry of
 // the root folder has.
 std::string UniquePageName(const char* format);
-
-// The open window of a note name, looked up among the five note classes.
-HWND FindNoteWindow(const std::string& noteName);
-
-// Styles of a new note window from its stored Style: always a tool window,
-// topmost when kept on top or pinned; the note style bits plus a sizing frame.
-DWORD NoteWindowExStyle(int storedStyle);
-DWORD NoteWindowStyle(int storedStyle);
-
-// Opens the window of a note (see the open rules: hidden notes only with
-// force); returns the window, or nullptr when none was opened.
-HWND OpenNoteWindow(const std::string& noteName, bool show, bool force);
 
 // Model names of new notes.
 extern const char kModelText[];

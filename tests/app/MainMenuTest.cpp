@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MainMenu.h"
+#include "frame/NoteWindows.h"
 #include "store/Store.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/InProcessStore.h"

@@ -10,6 +10,7 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "frame/ThreadWindows.h"
 #include "store/Store.h"
 #include "tests/support/AppDriver.h"

@@ -289,26 +289,5 @@ TEST_F(StoreTest, AnEmptySectionReadsTheDefaultAndRefusesWrites) {
   EXPECT_FALSE(test::FileExists(ini));
 }
 
-TEST_F(StoreTest, SettingsFileOfWindow) {
-  UsePage("p");
-  struct Case {
-    DWORD style;
-    const char* title;
-    std::string file;
-  } cases[] = {
-      {WS_POPUP, "p", At("root.ini")},
-      {WS_OVERLAPPED, "a.txt", At("p\\a.txt.ini")},
-      {WS_OVERLAPPED, "\"f\"", At("common\\f.ini")},
-      {WS_OVERLAPPED, "", ""},
-  };
-  for (const Case& c : cases) {
-    HWND hwnd = ::CreateWindowExA(0, "STATIC", c.title, c.style, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    ASSERT_NE(hwnd, nullptr);
-    EXPECT_EQ(SettingsFileOfWindow(hwnd), c.file) << c.title;
-    ::DestroyWindow(hwnd);
-  }
-}
-
 }  // namespace
 }  // namespace memo

@@ -14,41 +14,6 @@
 
 namespace memo::test {
 
-// Puts a plain DefWindowProcA class in the place of one of the program's
-// window classes for its scope, so that a test can make windows of that class
-// without running the real window code; the real class comes back at the end.
-class StandInClass {
- public:
-  explicit StandInClass(const char* name) : name_(name) {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    saved_.cbSize = sizeof(saved_);
-    hadReal_ = ::GetClassInfoExA(instance, name, &saved_) != FALSE;
-    if (hadReal_ && !::UnregisterClassA(name, instance)) return;  // windows of it exist
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = ::DefWindowProcA;
-    wc.hInstance = instance;
-    wc.lpszClassName = name;
-    ok_ = ::RegisterClassExA(&wc) != 0;
-  }
-  ~StandInClass() {
-    if (ok_) ::UnregisterClassA(name_, ::GetModuleHandleA(nullptr));
-    if (hadReal_) {
-      saved_.lpszClassName = name_;
-      ::RegisterClassExA(&saved_);
-    }
-  }
-  StandInClass(const StandInClass&) = delete;
-  StandInClass& operator=(const StandInClass&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  const char* name_;
-  WNDCLASSEXA saved_{};
-  bool hadReal_ = false;
-  bool ok_ = false;
-};
-
 class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,0 +1,85 @@
+// The windows of notes, over the store's names and paths.
+#include "frame/NoteWindows.h"
+
+#include "frame/ClassNames.h"
+#include "frame/Messages.h"
+#include "store/FileSystem.h"
+#include "store/Paths.h"
+#include "store/Settings.h"
+#include "store/WinText.h"
+
+namespace memo {
+namespace {
+
+constexpr int kNoteWindowWidth = 400;
+constexpr int kNoteWindowHeight = 200;  // the note moves to its saved rectangle itself
+constexpr DWORD kNoteFrameStyle = WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+}  // namespace
+
+const char* NoteClassOf(NoteKind kind) {
+  switch (kind) {
+    case NoteKind::kText: return kClassText;
+    case NoteKind::kFolder: return kClassFolder;
+    case NoteKind::kBrowser: return kClassBrowser;
+    case NoteKind::kImage: return kClassImage;
+    case NoteKind::kCalendar: return kClassCalendar;
+    case NoteKind::kNone: break;
+  }
+  return nullptr;
+}
+
+std::string NotePathOfWindow(HWND hwnd) { return NotePath(HwndGetText(hwnd)); }
+
+std::string SettingsFileOfWindow(HWND hwnd) {
+  if (hwnd == nullptr) return std::string();
+  if (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP) return RootIniPath();
+  std::string title = HwndGetText(hwnd);
+  if (title.empty()) return std::string();
+  return PathAppend(NotePath(title), ".ini");
+}
+
+HWND FindNoteWindow(const std::string& noteName) {
+  if (noteName.empty()) return nullptr;
+  for (const char* windowClass : kNoteClasses) {
+    if (HWND hwnd = ::FindWindowA(windowClass, noteName.c_str())) return hwnd;
+  }
+  return nullptr;
+}
+
+DWORD NoteWindowExStyle(int storedStyle) {
+  DWORD bits = static_cast<DWORD>(storedStyle);
+  bool topmost = (bits & (kStyleTopmost | kStylePinned)) != 0;
+  return WS_EX_TOOLWINDOW | (topmost ? WS_EX_TOPMOST : 0);
+}
+
+DWORD NoteWindowStyle(int storedStyle) {
+  return (static_cast<DWORD>(storedStyle) & kNoteStyleMask) | kNoteFrameStyle;
+}
+
+HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
+  if (HWND open = FindNoteWindow(noteName)) return open;
+  std::string path = NotePath(noteName);
+  if (path.empty()) return nullptr;
+  int style = IniReadInt(PathAppend(path, ".ini"), kSectionWindow, kKeyStyle,
+                         static_cast<int>(kDefaultNoteStyle));
+  if (!force && (static_cast<DWORD>(style) & kStyleHidden)) return nullptr;
+  const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
+  if (windowClass == nullptr) return nullptr;
+  HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
+                                NoteWindowStyle(style), CW_USEDEFAULT, CW_USEDEFAULT,
+                                kNoteWindowWidth, kNoteWindowHeight, nullptr, nullptr,
+                                ::GetModuleHandleA(nullptr), nullptr);
+  if (hwnd == nullptr) return nullptr;
+  // A note opened with its page is not to be shown active: it goes to the
+  // top without taking the activation (which BringWindowToTop would).
+  if (show) {
+    ::BringWindowToTop(hwnd);
+  } else {
+    ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  ::ShowWindow(hwnd, show ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+  return hwnd;
+}
+
+}  // namespace memo
