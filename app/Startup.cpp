@@ -111,12 +111,21 @@ struct ComScope {
   }
 };
 
-int RunMessageLoop() {
+int RunMessageLoop(HWND bar) {
   MSG msg;
   BOOL got;
+  bool quitAgain = true;
   while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) return 1;
     RouteMessage(msg, kDialogClassAtom);
+    // The bar's end posts the quit, and a modal loop running then may take
+    // it (Wine's move loop ends on WM_QUIT without posting it again): back
+    // here with the bar gone, the quit is posted once more, after whatever
+    // is still queued.
+    if (quitAgain && !::IsWindow(bar)) {
+      quitAgain = false;
+      ::PostQuitMessage(0);
+    }
   }
   return static_cast<int>(msg.wParam);
 }
@@ -226,7 +235,7 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   } else {
     ::ShowWindow(bar, showCommand);
   }
-  return RunMessageLoop();
+  return RunMessageLoop(bar);
 }
 
 }  // namespace memo

@@ -66,23 +66,27 @@ LRESULT EdgeBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     }
     case WM_MOUSEMOVE:
-      OnMouseMove(hwnd);
+      if (dragging_) {
+        OnDrag(hwnd);
+      } else {
+        OnMouseMove(hwnd);
+      }
       return 0;
     case WM_MOUSELEAVE:
-      OnLeave(hwnd);
+      if (!dragging_) OnLeave(hwnd);
       return 0;
     case WM_CAPTURECHANGED:
+      // Whoever else took the capture ends a drag where it is (lParam: the
+      // window that has it now).
+      if (dragging_ && reinterpret_cast<HWND>(lParam) != hwnd) EndDrag(hwnd);
       ::InvalidateRect(hwnd, nullptr, TRUE);  // back from the hover colour
       return 0;
     case WM_LBUTTONDOWN:
       OnLButtonDown(hwnd);
       return 0;
-    case WM_ENTERSIZEMOVE:
-      OnEnterSizeMove(hwnd);
-      break;
-    case WM_EXITSIZEMOVE:
-      ::ClipCursor(nullptr);
-      break;
+    case WM_LBUTTONUP:
+      if (dragging_) EndDrag(hwnd);
+      return 0;
     case WM_MOVE:
     case WM_SIZE:
       OnMove(hwnd);
@@ -132,6 +136,7 @@ LRESULT EdgeBar::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
 }
 
 void EdgeBar::OnDestroy(HWND hwnd) {
+  if (dragging_) EndDrag(hwnd);
   RevokeDropTarget();
   if (HWND tooltip = SharedTooltip()) {
     TTTOOLINFOA info{};
@@ -192,15 +197,32 @@ void EdgeBar::OnLeave(HWND hwnd) {
 
 void EdgeBar::OnLButtonDown(HWND hwnd) {
   ::GetCursorPos(&gPressPoint);
-  if (::GetCapture() == hwnd) ::ReleaseCapture();
-  // The system's move loop drags the bar.
-  ::PostMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(gPressPoint.x, gPressPoint.y));
+  if (!::IsWindow(note_)) return;
+  dragFrom_ = WindowRectOf(hwnd);
+  dragClip_ = EdgeBarDragClip(WorkArea(), WindowRectOf(note_), gPressPoint, NoteStyle());
+  // The bar may hold the capture already (hovered): it is the drag's from
+  // now on, and the hover's leave test waits for the release.
+  // The span is kept by reckoning, not by confining the cursor: under Wine
+  // ClipCursor from a window that is not in front hands the pointer to the
+  // program that is, and the bar would never see the release.
+  if (::GetCapture() != hwnd) ::SetCapture(hwnd);
+  dragging_ = true;
+  ::InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void EdgeBar::OnEnterSizeMove(HWND hwnd) {
-  if (!::IsWindow(note_)) return;
-  RECT clip = EdgeBarDragClip(WorkArea(), WindowRectOf(note_), gPressPoint, NoteStyle());
-  ::ClipCursor(&clip);
+void EdgeBar::OnDrag(HWND hwnd) {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  RECT to = EdgeBarDragged(dragFrom_, gPressPoint, cursor, dragClip_);
+  RECT now = WindowRectOf(hwnd);
+  if (to.left == now.left && to.top == now.top) return;
+  // WM_MOVE brings the note along.
+  ::SetWindowPos(hwnd, nullptr, to.left, to.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+void EdgeBar::EndDrag(HWND hwnd) {
+  dragging_ = false;
+  if (::GetCapture() == hwnd) ::ReleaseCapture();
 }
 
 void EdgeBar::OnMove(HWND hwnd) {
