@@ -64,9 +64,6 @@ constexpr int kMainBarWidth = 320;
 constexpr int kMainBarHeight = 24;
 // The system dialog class, also the class of property sheets.
 constexpr ATOM kDialogClassAtom = 0x8002;
-// How long a new copy waits for an ending one; closing a page of hundreds
-// of notes takes seconds, a copy still ending after this is stuck.
-constexpr DWORD kWaitForEndingCopyMs = 120000;
 
 // The lock of the running program, for AnnounceQuit.
 SingleCopy* gSingleCopy = nullptr;
@@ -75,12 +72,6 @@ struct SingleCopyScope {
   explicit SingleCopyScope(SingleCopy* copy) { gSingleCopy = copy; }
   ~SingleCopyScope() { gSingleCopy = nullptr; }
 };
-
-// Wakes the running copy: the exit code is whether the command was posted.
-int WakeRunningCopy() {
-  HWND running = ::FindWindowA(kClassMain, nullptr);
-  return running && ::PostMessageA(running, WM_COMMAND, kCmdBringToFront, 0) ? 1 : 0;
-}
 
 void ShowStartError(const char* text) { ::MessageBoxA(nullptr, text, kProductName, MB_ICONERROR); }
 
@@ -175,15 +166,8 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   // come between: the main bar appears only after the first-run welcome.
   SingleCopy singleCopy;
   SingleCopyScope published(&singleCopy);
-  switch (singleCopy.ClaimDesktop(kWaitForEndingCopyMs)) {
-    case SingleCopy::Claim::kRun:
-    case SingleCopy::Claim::kNoLock:
-      break;
-    case SingleCopy::Claim::kOtherIsLive:
-      return WakeRunningCopy();
-    case SingleCopy::Claim::kOtherStuck:
-      return 1;
-  }
+  int exitCode = 0;
+  if (!StartAsSingleCopy(singleCopy, &exitCode)) return exitCode;
 
   RootChoice choice = ChooseRootFolder();
   std::string common = PathJoin(choice.root, kCommonFolderName);

@@ -1,5 +1,8 @@
 // Start-up of the real program: choosing and recording the root folder, the
 // single-copy rule, start-up failures and the first showing of the main bar.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +16,23 @@ namespace {
 
 constexpr char kAppKey[] = "Software\\Quendra\\Memopane";
 constexpr char kRootValue[] = "RootPath2";
+
+// Stops every thread of a process: a copy hung in the middle of its work,
+// holding the desktop, its bar there but answering nothing.
+void SuspendProcess(DWORD pid) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+      ::SuspendThread(thread);
+      ::CloseHandle(thread);
+    }
+  }
+  ::CloseHandle(snapshot);
+}
 
 class StartupTest : public ::testing::Test {
  protected:
@@ -317,6 +337,34 @@ TEST_F(StartupTest, StartDuringAQuitWaitsForTheEndAndThenRuns) {
   ASSERT_TRUE(next.WaitMainBarVisible(120000));
   EXPECT_TRUE(WaitUntil([&] { return WindowText(nextBar) == "page"; }, 120000)) << "the page did not open";
   EXPECT_EQ(next.Quit(120000), 0u);
+}
+
+TEST_F(StartupTest, ACopyThatHoldsTheDesktopWithoutAnsweringIsNamedAndCanBeEnded) {
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  SuspendProcess(app_.pid());
+
+  AppDriver second(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(second.Start());
+  auto box = second.WaitDialog(30000);
+  ASSERT_TRUE(box) << "the start ended without a word, exit code " << second.WaitExit(0);
+  EXPECT_EQ(box->title, "Memopane");
+  EXPECT_TRUE(box->errorIcon);
+  EXPECT_NE(box->text.find(std::to_string(app_.pid())), std::string::npos) << "names the copy: " << box->text;
+  EXPECT_EQ(box->buttons.size(), 3u) << "end it, wait, give up";
+  ASSERT_TRUE(second.Answer(*box, IDCANCEL));
+  EXPECT_EQ(second.WaitExit(), 1u);
+  EXPECT_TRUE(app_.Running()) << "given up, the start ends nothing";
+
+  AppDriver third(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(third.Start());
+  box = third.WaitDialog(30000);
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(third.Answer(*box, IDYES));
+  EXPECT_TRUE(WaitUntil([&] { return !app_.Running(); })) << "the hung copy was not ended";
+  EXPECT_TRUE(third.WaitMainBarVisible()) << "the start did not go on";
+  EXPECT_EQ(third.Quit(), 0u);
 }
 
 TEST_F(StartupTest, UncreatableRootFailsWithoutTouchingTheRegistry) {
