@@ -8,6 +8,7 @@
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
 #include "frame/Minimize.h"
+#include "frame/ThreadWindows.h"
 #include "frame/Tooltip.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
@@ -123,9 +124,7 @@ LRESULT EdgeBar::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
     return -1;
   }
   note_ = note;
-  title_ = HwndGetText(note);
-  ::SetWindowTextA(hwnd, title_.c_str());
-  SetTooltip(hwnd, hwnd, title_.c_str());
+  FollowNoteName(hwnd);
   // The bar carries the note style bits: bring-all-to-top reads 0x200 here.
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
   ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~kNoteStyleMask) | NoteStyle()));
@@ -133,6 +132,20 @@ LRESULT EdgeBar::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
   RECT bar = WindowRectOf(hwnd), noteRect = WindowRectOf(note);
   if (!Intersect(bar, noteRect)) Animate(hwnd, noteRect, bar);
   return 0;
+}
+
+void EdgeBar::FollowNoteName(HWND hwnd) {
+  title_ = HwndGetText(note_);
+  ::SetWindowTextA(hwnd, title_.c_str());
+  SetTooltip(hwnd, hwnd, title_.c_str());
+}
+
+void EdgeBarFollowNoteName(HWND note) {
+  for (HWND hwnd : ThreadWindows()) {
+    if (HwndGetClass(hwnd) != kClassEdgeBar) continue;
+    auto* bar = static_cast<EdgeBar*>(::GetPropA(hwnd, kThisProperty));
+    if (bar && bar->Note() == note) bar->FollowNoteName(hwnd);
+  }
 }
 
 void EdgeBar::OnDestroy(HWND hwnd) {

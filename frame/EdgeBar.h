@@ -19,6 +19,9 @@ namespace memo {
 class EdgeBar : public WindowObject, public virtual DropTarget {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The bar's text and tooltip take the note's name again.
+  void FollowNoteName(HWND hwnd);
+  HWND Note() const { return note_; }
 
  private:
   LRESULT OnCreate(HWND hwnd, const CREATESTRUCTA& create);
@@ -47,5 +50,9 @@ class EdgeBar : public WindowObject, public virtual DropTarget {
   RECT dragFrom_{};  // the bar at the press
   RECT dragClip_{};  // where the cursor counts while dragging
 };
+
+// A note that was renamed, while minimized from its bar's menu, say: its
+// bar, if it has one, shows the new name.
+void EdgeBarFollowNoteName(HWND note);
 
 }  // namespace memo

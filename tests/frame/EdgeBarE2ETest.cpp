@@ -4,7 +4,8 @@
 // the rules give, and the bars restore their notes by mouse action across a
 // long side, by double click, and with the main bar's bring-to-front; a
 // bar dragged with the real pointer slides along its edge with its note,
-// and the program still ends and starts again after it.
+// and the program still ends and starts again after it; a bar shows the
+// name its note is given while minimized.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -258,6 +259,21 @@ TEST_F(EdgeBarTest, ADragWithTheRealPointerSlidesTheBarAndTheProgramStillEnds) {
 
   EXPECT_EQ(session_.app().Quit(5000), 0u) << "the program outlived its bar";
   ASSERT_TRUE(session_.Start()) << "the next start shows no bar";
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(EdgeBarTest, TheBarOfAMinimizedNoteTakesItsNewName) {
+  AddNote("old.txt", 0x001, 100, 300, 200, 100);
+  ASSERT_TRUE(session_.Start());
+  HWND note = session_.WaitNote("old.txt");
+  ASSERT_TRUE(note);
+  ::PostMessageA(note, WM_COMMAND, kCmdMinimize, 0);
+  HWND bar = WaitBar("old.txt");
+  ASSERT_TRUE(bar);
+  // As the property sheet opened from the bar's menu renames it.
+  ASSERT_TRUE(SetText(note, "new.txt"));
+  EXPECT_TRUE(FileExists(session_.NotePath("new.txt")));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(bar) == "new.txt"; }, 2000)) << WindowText(bar);
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 
