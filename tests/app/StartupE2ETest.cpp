@@ -1,5 +1,6 @@
 // Start-up of the real program: choosing and recording the root folder, the
-// single-copy rule, start-up failures and the first showing of the main bar.
+// single-copy rule, start-up failures, the first showing of the main bar and
+// the end of the program when the bar goes.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -365,6 +366,26 @@ TEST_F(StartupTest, ACopyThatHoldsTheDesktopWithoutAnsweringIsNamedAndCanBeEnded
   EXPECT_TRUE(WaitUntil([&] { return !app_.Running(); })) << "the hung copy was not ended";
   EXPECT_TRUE(third.WaitMainBarVisible()) << "the start did not go on";
   EXPECT_EQ(third.Quit(), 0u);
+}
+
+TEST_F(StartupTest, AQuitWhileTheBarIsDraggedStillEndsTheProgram) {
+  UnmanagedWindowsScope unmanaged;  // the quit is timed: no two-second hides
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  // The button stays down: the system's move loop runs as the bar closes.
+  RECT r = WindowRect(bar);
+  int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  std::string press = "mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 mousedown 1";
+  for (int step = 1; step <= 3; ++step) {
+    press += " sleep 0.05 mousemove " + std::to_string(x + 20 * step) + " " + std::to_string(y + 7 * step);
+  }
+  if (!XPointer(press)) GTEST_SKIP() << "no xdotool";
+  PumpFor(300);
+  DWORD code = app_.Quit(5000);
+  XPointer("mouseup 1");
+  EXPECT_EQ(code, 0u) << "the program outlived its bar";
 }
 
 TEST_F(StartupTest, UncreatableRootFailsWithoutTouchingTheRegistry) {
