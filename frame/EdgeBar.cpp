@@ -213,11 +213,11 @@ void EdgeBar::OnLButtonDown(HWND hwnd) {
   if (!::IsWindow(note_)) return;
   dragFrom_ = WindowRectOf(hwnd);
   dragClip_ = EdgeBarDragClip(WorkArea(), WindowRectOf(note_), gPressPoint, NoteStyle());
-  // The bar may hold the capture already (hovered): it is the drag's from
-  // now on, and the hover's leave test waits for the release.
   // The span is kept by reckoning, not by confining the cursor: under Wine
   // ClipCursor from a window that is not in front hands the pointer to the
-  // program that is, and the bar would never see the release.
+  // program that is, and the bar would never see the release. A bar that
+  // holds the capture already (hovered) keeps it for the drag; the hover's
+  // leave test waits for the release.
   if (::GetCapture() != hwnd) ::SetCapture(hwnd);
   dragging_ = true;
   ::InvalidateRect(hwnd, nullptr, TRUE);
