@@ -49,7 +49,7 @@ bool Answers(HWND hwnd) {
 // What the holding copy has on the screen.
 struct HolderWindows {
   DWORD pid = 0;
-  bool ours = false;      // any window of the program's classes
+  bool ours = false;      // a visible window of the program's classes
   HWND dialog = nullptr;  // a visible dialog: its welcome, or a box of its start
 };
 
@@ -57,12 +57,12 @@ BOOL CALLBACK InspectWindow(HWND hwnd, LPARAM lParam) {
   auto* holder = reinterpret_cast<HolderWindows*>(lParam);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != holder->pid) return TRUE;
+  if (pid != holder->pid || !::IsWindowVisible(hwnd)) return TRUE;
   char name[64] = {};
   ::GetClassNameA(hwnd, name, sizeof(name));
   const size_t prefix = std::strlen(kProductName);
   if (std::strncmp(name, kProductName, prefix) == 0 && name[prefix] == '-') holder->ours = true;
-  if (!holder->dialog && std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(hwnd)) holder->dialog = hwnd;
+  if (!holder->dialog && std::strcmp(name, "#32770") == 0) holder->dialog = hwnd;
   return TRUE;
 }
 

@@ -368,6 +368,29 @@ TEST_F(StartupTest, ACopyThatHoldsTheDesktopWithoutAnsweringIsNamedAndCanBeEnded
   EXPECT_EQ(third.Quit(), 0u);
 }
 
+TEST_F(StartupTest, ACopyHungBeforeItsBarIsNamedToo) {
+  // Stopped while its start shows a box: it holds the desktop, has no bar.
+  TempFolder temp;
+  RegSet(kAppKey, kRootValue, temp / "gone");
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitDialog());
+  SuspendProcess(app_.pid());
+
+  TempFolder root;
+  RegSet(kAppKey, kRootValue, root.path());
+  IniSet(root / "root.ini", "Info", "Splash", "0");
+  IniSet(root / "root.ini", "Info", "AutoRun", "0");
+  AppDriver next(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(next.Start());
+  auto box = next.WaitDialog(30000);
+  ASSERT_TRUE(box) << "the start ended without a word, exit code " << next.WaitExit(0);
+  EXPECT_TRUE(box->errorIcon);
+  EXPECT_NE(box->text.find(std::to_string(app_.pid())), std::string::npos) << box->text;
+  ASSERT_TRUE(next.Answer(*box, IDYES));
+  EXPECT_TRUE(next.WaitMainBarVisible()) << "the start did not go on";
+  EXPECT_EQ(next.Quit(), 0u);
+}
+
 TEST_F(StartupTest, AQuitWhileTheBarIsDraggedStillEndsTheProgram) {
   UnmanagedWindowsScope unmanaged;  // the quit is timed: no two-second hides
   TempFolder root;
