@@ -64,9 +64,6 @@ constexpr int kMainBarWidth = 320;
 constexpr int kMainBarHeight = 24;
 // The system dialog class, also the class of property sheets.
 constexpr ATOM kDialogClassAtom = 0x8002;
-// How long a new copy waits for an ending one; closing a page of hundreds
-// of notes takes seconds, a copy still ending after this is stuck.
-constexpr DWORD kWaitForEndingCopyMs = 120000;
 
 // The lock of the running program, for AnnounceQuit.
 SingleCopy* gSingleCopy = nullptr;
@@ -75,12 +72,6 @@ struct SingleCopyScope {
   explicit SingleCopyScope(SingleCopy* copy) { gSingleCopy = copy; }
   ~SingleCopyScope() { gSingleCopy = nullptr; }
 };
-
-// Wakes the running copy: the exit code is whether the command was posted.
-int WakeRunningCopy() {
-  HWND running = ::FindWindowA(kClassMain, nullptr);
-  return running && ::PostMessageA(running, WM_COMMAND, kCmdBringToFront, 0) ? 1 : 0;
-}
 
 void ShowStartError(const char* text) { ::MessageBoxA(nullptr, text, kProductName, MB_ICONERROR); }
 
@@ -111,12 +102,21 @@ struct ComScope {
   }
 };
 
-int RunMessageLoop() {
+int RunMessageLoop(HWND bar) {
   MSG msg;
   BOOL got;
+  bool quitAgain = true;
   while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) return 1;
     RouteMessage(msg, kDialogClassAtom);
+    // The bar's end posts the quit, and a modal loop running then may take
+    // it (Wine's move loop ends on WM_QUIT without posting it again): back
+    // here with the bar gone, the quit is posted once more, after whatever
+    // is still queued.
+    if (quitAgain && !::IsWindow(bar)) {
+      quitAgain = false;
+      ::PostQuitMessage(0);
+    }
   }
   return static_cast<int>(msg.wParam);
 }
@@ -169,15 +169,8 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   // come between: the main bar appears only after the first-run welcome.
   SingleCopy singleCopy;
   SingleCopyScope published(&singleCopy);
-  switch (singleCopy.ClaimDesktop(kWaitForEndingCopyMs)) {
-    case SingleCopy::Claim::kRun:
-    case SingleCopy::Claim::kNoLock:
-      break;
-    case SingleCopy::Claim::kOtherIsLive:
-      return WakeRunningCopy();
-    case SingleCopy::Claim::kOtherStuck:
-      return 1;
-  }
+  int exitCode = 0;
+  if (!StartAsSingleCopy(singleCopy, &exitCode)) return exitCode;
 
   RootChoice choice = ChooseRootFolder();
   std::string common = PathJoin(choice.root, kCommonFolderName);
@@ -229,7 +222,7 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   } else {
     ::ShowWindow(bar, showCommand);
   }
-  return RunMessageLoop();
+  return RunMessageLoop(bar);
 }
 
 }  // namespace memo

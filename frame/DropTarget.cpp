@@ -65,6 +65,7 @@ void DropTarget::RevokeDropTarget() {
     ::RevokeDragDrop(target_);
   }
   target_ = nullptr;
+  accept_ = false;
 }
 
 }  // namespace memo

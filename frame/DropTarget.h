@@ -1,6 +1,8 @@
 // The IDropTarget that every window object carries. It does no work of its
 // own: each call is forwarded to the window as a private message, sent
-// synchronously, so that drops are handled like any other message.
+// synchronously, so that drops are handled like any other message. Once the
+// window is gone (revoked), a drag that still holds the target is answered
+// "no drop" and nothing is sent.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +30,7 @@ class DropTarget : public IDropTarget {
 
   // Records the window and registers with OLE; false when OLE refuses.
   bool RegisterDropTarget(HWND hwnd);
-  // Revokes the registration if there is one.
+  // Revokes the registration if there is one; later calls send nothing.
   void RevokeDropTarget();
   HWND DropWindow() const { return target_; }
 

@@ -8,6 +8,7 @@
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
 #include "frame/Minimize.h"
+#include "frame/ThreadWindows.h"
 #include "frame/Tooltip.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
@@ -66,23 +67,27 @@ LRESULT EdgeBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     }
     case WM_MOUSEMOVE:
-      OnMouseMove(hwnd);
+      if (dragging_) {
+        OnDrag(hwnd);
+      } else {
+        OnMouseMove(hwnd);
+      }
       return 0;
     case WM_MOUSELEAVE:
-      OnLeave(hwnd);
+      if (!dragging_) OnLeave(hwnd);
       return 0;
     case WM_CAPTURECHANGED:
+      // Whoever else took the capture ends a drag where it is (lParam: the
+      // window that has it now).
+      if (dragging_ && reinterpret_cast<HWND>(lParam) != hwnd) EndDrag(hwnd);
       ::InvalidateRect(hwnd, nullptr, TRUE);  // back from the hover colour
       return 0;
     case WM_LBUTTONDOWN:
       OnLButtonDown(hwnd);
       return 0;
-    case WM_ENTERSIZEMOVE:
-      OnEnterSizeMove(hwnd);
-      break;
-    case WM_EXITSIZEMOVE:
-      ::ClipCursor(nullptr);
-      break;
+    case WM_LBUTTONUP:
+      if (dragging_) EndDrag(hwnd);
+      return 0;
     case WM_MOVE:
     case WM_SIZE:
       OnMove(hwnd);
@@ -119,9 +124,7 @@ LRESULT EdgeBar::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
     return -1;
   }
   note_ = note;
-  title_ = HwndGetText(note);
-  ::SetWindowTextA(hwnd, title_.c_str());
-  SetTooltip(hwnd, hwnd, title_.c_str());
+  FollowNoteName(hwnd);
   // The bar carries the note style bits: bring-all-to-top reads 0x200 here.
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
   ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~kNoteStyleMask) | NoteStyle()));
@@ -131,7 +134,22 @@ LRESULT EdgeBar::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
   return 0;
 }
 
+void EdgeBar::FollowNoteName(HWND hwnd) {
+  title_ = HwndGetText(note_);
+  ::SetWindowTextA(hwnd, title_.c_str());
+  SetTooltip(hwnd, hwnd, title_.c_str());
+}
+
+void EdgeBarFollowNoteName(HWND note) {
+  for (HWND hwnd : ThreadWindows()) {
+    if (HwndGetClass(hwnd) != kClassEdgeBar) continue;
+    auto* bar = static_cast<EdgeBar*>(::GetPropA(hwnd, kThisProperty));
+    if (bar && bar->Note() == note) bar->FollowNoteName(hwnd);
+  }
+}
+
 void EdgeBar::OnDestroy(HWND hwnd) {
+  if (dragging_) EndDrag(hwnd);
   RevokeDropTarget();
   if (HWND tooltip = SharedTooltip()) {
     TTTOOLINFOA info{};
@@ -192,15 +210,32 @@ void EdgeBar::OnLeave(HWND hwnd) {
 
 void EdgeBar::OnLButtonDown(HWND hwnd) {
   ::GetCursorPos(&gPressPoint);
-  if (::GetCapture() == hwnd) ::ReleaseCapture();
-  // The system's move loop drags the bar.
-  ::PostMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(gPressPoint.x, gPressPoint.y));
+  if (!::IsWindow(note_)) return;
+  dragFrom_ = WindowRectOf(hwnd);
+  dragClip_ = EdgeBarDragClip(WorkArea(), WindowRectOf(note_), gPressPoint, NoteStyle());
+  // The span is kept by reckoning, not by confining the cursor: under Wine
+  // ClipCursor from a window that is not in front hands the pointer to the
+  // program that is, and the bar would never see the release. A bar that
+  // holds the capture already (hovered) keeps it for the drag; the hover's
+  // leave test waits for the release.
+  if (::GetCapture() != hwnd) ::SetCapture(hwnd);
+  dragging_ = true;
+  ::InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void EdgeBar::OnEnterSizeMove(HWND hwnd) {
-  if (!::IsWindow(note_)) return;
-  RECT clip = EdgeBarDragClip(WorkArea(), WindowRectOf(note_), gPressPoint, NoteStyle());
-  ::ClipCursor(&clip);
+void EdgeBar::OnDrag(HWND hwnd) {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  RECT to = EdgeBarDragged(dragFrom_, gPressPoint, cursor, dragClip_);
+  RECT now = WindowRectOf(hwnd);
+  if (to.left == now.left && to.top == now.top) return;
+  // WM_MOVE brings the note along.
+  ::SetWindowPos(hwnd, nullptr, to.left, to.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+void EdgeBar::EndDrag(HWND hwnd) {
+  dragging_ = false;
+  if (::GetCapture() == hwnd) ::ReleaseCapture();
 }
 
 void EdgeBar::OnMove(HWND hwnd) {

@@ -19,6 +19,9 @@ namespace memo {
 class EdgeBar : public WindowObject, public virtual DropTarget {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The bar's text and tooltip take the note's name again.
+  void FollowNoteName(HWND hwnd);
+  HWND Note() const { return note_; }
 
  private:
   LRESULT OnCreate(HWND hwnd, const CREATESTRUCTA& create);
@@ -27,8 +30,11 @@ class EdgeBar : public WindowObject, public virtual DropTarget {
   // The cursor may have left the bar: restore when it left across a long
   // side (unless the note is restored by double click only).
   void OnLeave(HWND hwnd);
+  // The bar drags itself with its own capture: the system's move loop
+  // can lose the capture halfway and then run on, swallowing the quit.
   void OnLButtonDown(HWND hwnd);
-  void OnEnterSizeMove(HWND hwnd);
+  void OnDrag(HWND hwnd);
+  void EndDrag(HWND hwnd);
   void OnMove(HWND hwnd);
   void OnRestore(HWND hwnd, bool animate);
   LRESULT OnDropQuery(HWND hwnd, WPARAM wParam, LPARAM lParam);
@@ -40,6 +46,13 @@ class EdgeBar : public WindowObject, public virtual DropTarget {
   std::string title_;  // the tooltip's text: must live as long as the tool
   bool placing_ = false;
   bool restored_ = false;
+  bool dragging_ = false;
+  RECT dragFrom_{};  // the bar at the press
+  RECT dragClip_{};  // where the cursor counts while dragging
 };
+
+// A note that was renamed, while minimized from its bar's menu, say: its
+// bar, if it has one, shows the new name.
+void EdgeBarFollowNoteName(HWND note);
 
 }  // namespace memo

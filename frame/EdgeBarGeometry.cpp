@@ -72,6 +72,24 @@ RECT EdgeBarDragClip(const RECT& workArea, const RECT& note, POINT press, DWORD 
   return RECT{press.x, workArea.top + press.y - from, press.x + 1, workArea.bottom + press.y - to + 1};
 }
 
+namespace {
+
+// The clip's right and bottom sides are outside it, as with ClipCursor; a
+// note larger than the work area leaves an empty span: no move then.
+LONG KeptInside(LONG value, LONG from, LONG to, LONG pressed) {
+  if (to <= from) return pressed;
+  return value < from ? from : value >= to ? to - 1 : value;
+}
+
+}  // namespace
+
+RECT EdgeBarDragged(const RECT& barAtPress, POINT press, POINT cursor, const RECT& clip) {
+  RECT moved = barAtPress;
+  ::OffsetRect(&moved, KeptInside(cursor.x, clip.left, clip.right, press.x) - press.x,
+               KeptInside(cursor.y, clip.top, clip.bottom, press.y) - press.y);
+  return moved;
+}
+
 POINT NoteFollowingBar(const RECT& bar, const RECT& note, DWORD noteStyle) {
   if (IsHorizontalEdge(EdgeOfStyle(noteStyle))) {
     return POINT{(bar.left + bar.right) / 2 - Width(note) / 2, note.top};

@@ -35,6 +35,10 @@ bool LeftAcrossLongSide(const RECT& bar, POINT cursor, DWORD noteStyle);
 // the work area.
 RECT EdgeBarDragClip(const RECT& workArea, const RECT& note, POINT press, DWORD noteStyle);
 
+// The bar's rectangle while it is dragged: the bar at the press, moved as
+// far as the cursor moved, counted only inside the clip.
+RECT EdgeBarDragged(const RECT& barAtPress, POINT press, POINT cursor, const RECT& clip);
+
 // The note's top-left corner once it follows the bar: centred on the bar
 // along the edge, unchanged across it.
 POINT NoteFollowingBar(const RECT& bar, const RECT& note, DWORD noteStyle);

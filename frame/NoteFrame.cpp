@@ -3,6 +3,7 @@
 
 #include "frame/CaptionButton.h"
 #include "frame/Colors.h"
+#include "frame/EdgeBar.h"
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
 #include "frame/ThreadWindows.h"
@@ -110,9 +111,12 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SETFOCUS:
       if (body_) ::SetFocus(body_);
       return 0;
-    case WM_SETTEXT:
+    case WM_SETTEXT: {
       if (!OnSetText(hwnd, reinterpret_cast<const char*>(lParam))) return FALSE;
-      break;
+      LRESULT result = TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);
+      EdgeBarFollowNoteName(hwnd);
+      return result;
+    }
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT:
       TopLevelWindow::WindowProc(hwnd, message, wParam, lParam);

@@ -8,9 +8,12 @@
 //   static const ClassRegistrar kRegistrar(kClassText, CS_DBLCLKS, IDI_APP,
 //                                          &Dispatch<ItemText>);
 //
-// The dispatcher creates the object on WM_CREATE and deletes it after its
-// WindowProc has seen WM_DESTROY. A window whose WM_CREATE returned -1 is
-// never Created(): its destroy handling must not record it as a live window.
+// The dispatcher creates the object on WM_CREATE. After its WindowProc has
+// seen WM_DESTROY the window gives up its reference: the object is also the
+// window's drop target, which a drag in progress still holds (a window may
+// close during a drag over it), so it lives until the last reference goes,
+// with no window to send to. A window whose WM_CREATE returned -1 is never
+// Created(): its destroy handling must not record it as a live window.
 #pragma once
 
 #include <windows.h>
@@ -32,7 +35,7 @@ class WindowObject {
 
  protected:
   WindowObject() = default;
-  ~WindowObject() = default;  // deleted through DropTarget's virtual destructor
+  ~WindowObject() = default;  // released through DropTarget
 
  private:
   template <typename T>
@@ -88,7 +91,9 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       lastObject = nullptr;
     }
     ::RemovePropA(hwnd, kThisProperty);
-    delete static_cast<DropTarget*>(object);
+    DropTarget* target = static_cast<DropTarget*>(object);
+    target->RevokeDropTarget();  // OLE lets go; later calls send nothing
+    target->Release();
     if (message == WM_NCDESTROY) return ::DefWindowProcA(hwnd, message, wParam, lParam);
   }
   return result;

@@ -1,5 +1,9 @@
 // Start-up of the real program: choosing and recording the root folder, the
-// single-copy rule, start-up failures and the first showing of the main bar.
+// single-copy rule, start-up failures, the first showing of the main bar and
+// the end of the program when the bar goes.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +17,23 @@ namespace {
 
 constexpr char kAppKey[] = "Software\\Quendra\\Memopane";
 constexpr char kRootValue[] = "RootPath2";
+
+// Stops every thread of a process: a copy hung in the middle of its work,
+// holding the desktop, its bar there but answering nothing.
+void SuspendProcess(DWORD pid) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+      ::SuspendThread(thread);
+      ::CloseHandle(thread);
+    }
+  }
+  ::CloseHandle(snapshot);
+}
 
 class StartupTest : public ::testing::Test {
  protected:
@@ -317,6 +338,77 @@ TEST_F(StartupTest, StartDuringAQuitWaitsForTheEndAndThenRuns) {
   ASSERT_TRUE(next.WaitMainBarVisible(120000));
   EXPECT_TRUE(WaitUntil([&] { return WindowText(nextBar) == "page"; }, 120000)) << "the page did not open";
   EXPECT_EQ(next.Quit(120000), 0u);
+}
+
+TEST_F(StartupTest, ACopyThatHoldsTheDesktopWithoutAnsweringIsNamedAndCanBeEnded) {
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  ASSERT_TRUE(app_.WaitMainBarVisible());
+  SuspendProcess(app_.pid());
+
+  AppDriver second(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(second.Start());
+  auto box = second.WaitDialog(30000);
+  ASSERT_TRUE(box) << "the start ended without a word, exit code " << second.WaitExit(0);
+  EXPECT_EQ(box->title, "Memopane");
+  EXPECT_TRUE(box->errorIcon);
+  EXPECT_NE(box->text.find(std::to_string(app_.pid())), std::string::npos) << "names the copy: " << box->text;
+  EXPECT_EQ(box->buttons.size(), 3u) << "end it, wait, give up";
+  ASSERT_TRUE(second.Answer(*box, IDCANCEL));
+  EXPECT_EQ(second.WaitExit(), 1u);
+  EXPECT_TRUE(app_.Running()) << "given up, the start ends nothing";
+
+  AppDriver third(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(third.Start());
+  box = third.WaitDialog(30000);
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(third.Answer(*box, IDYES));
+  EXPECT_TRUE(WaitUntil([&] { return !app_.Running(); })) << "the hung copy was not ended";
+  EXPECT_TRUE(third.WaitMainBarVisible()) << "the start did not go on";
+  EXPECT_EQ(third.Quit(), 0u);
+}
+
+TEST_F(StartupTest, ACopyHungBeforeItsBarIsNamedToo) {
+  // Stopped while its start shows a box: it holds the desktop, has no bar.
+  TempFolder temp;
+  RegSet(kAppKey, kRootValue, temp / "gone");
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitDialog());
+  SuspendProcess(app_.pid());
+
+  TempFolder root;
+  RegSet(kAppKey, kRootValue, root.path());
+  IniSet(root / "root.ini", "Info", "Splash", "0");
+  IniSet(root / "root.ini", "Info", "AutoRun", "0");
+  AppDriver next(AppDriver::kLeaveOthers);
+  ASSERT_TRUE(next.Start());
+  auto box = next.WaitDialog(30000);
+  ASSERT_TRUE(box) << "the start ended without a word, exit code " << next.WaitExit(0);
+  EXPECT_TRUE(box->errorIcon);
+  EXPECT_NE(box->text.find(std::to_string(app_.pid())), std::string::npos) << box->text;
+  ASSERT_TRUE(next.Answer(*box, IDYES));
+  EXPECT_TRUE(next.WaitMainBarVisible()) << "the start did not go on";
+  EXPECT_EQ(next.Quit(), 0u);
+}
+
+TEST_F(StartupTest, AQuitWhileTheBarIsDraggedStillEndsTheProgram) {
+  UnmanagedWindowsScope unmanaged;  // the quit is timed: no two-second hides
+  TempFolder root;
+  ASSERT_TRUE(app_.StartWithRoot(root.path()));
+  HWND bar = app_.WaitMainBarVisible();
+  ASSERT_TRUE(bar);
+  // The button stays down: the system's move loop runs as the bar closes.
+  RECT r = WindowRect(bar);
+  int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  std::string press = "mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 mousedown 1";
+  for (int step = 1; step <= 3; ++step) {
+    press += " sleep 0.05 mousemove " + std::to_string(x + 20 * step) + " " + std::to_string(y + 7 * step);
+  }
+  if (!XPointer(press)) GTEST_SKIP() << "no xdotool";
+  PumpFor(300);
+  DWORD code = app_.Quit(5000);
+  XPointer("mouseup 1");
+  EXPECT_EQ(code, 0u) << "the program outlived its bar";
 }
 
 TEST_F(StartupTest, UncreatableRootFailsWithoutTouchingTheRegistry) {

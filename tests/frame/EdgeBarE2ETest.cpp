@@ -2,7 +2,10 @@
 // once another program is in front and the cursor is elsewhere (unless
 // pinned or set not to), their edge bars stand on the edge and at the place
 // the rules give, and the bars restore their notes by mouse action across a
-// long side, by double click, and with the main bar's bring-to-front.
+// long side, by double click, and with the main bar's bring-to-front; a
+// bar dragged with the real pointer slides along its edge with its note,
+// and the program still ends and starts again after it; a bar shows the
+// name its note is given while minimized.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -225,6 +228,52 @@ TEST_F(EdgeBarTest, BringToFrontRestoresBarsExceptThoseKeptApart) {
   PumpFor(300);
   EXPECT_FALSE(::IsWindowVisible(apart));
   EXPECT_TRUE(::IsWindowVisible(apartBar));
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(EdgeBarTest, ADragWithTheRealPointerSlidesTheBarAndTheProgramStillEnds) {
+  UnmanagedWindowsScope unmanaged;  // the quit is timed: no two-second hides
+  AddNote("drag.txt", 0x001, 100, 300, 200, 100);  // left edge, minimized by hand only
+  ASSERT_TRUE(session_.Start());
+  HWND note = session_.WaitNote("drag.txt");
+  ASSERT_TRUE(note);
+  ::PostMessageA(note, WM_COMMAND, kCmdMinimize, 0);
+  HWND bar = WaitBar("drag.txt");
+  ASSERT_TRUE(bar);
+  RECT from = WindowRect(bar);
+  int x = from.left + 1, y = (from.top + from.bottom) / 2;
+  // Pressed, and dragged down the edge by a hand that drifts well off it.
+  std::string drag = "mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 mousedown 1 sleep 0.2";
+  for (int step = 1; step <= 6; ++step) {
+    drag += " mousemove " + std::to_string(x + 6 * step) + " " + std::to_string(y + 20 * step) + " sleep 0.05";
+  }
+  drag += " sleep 0.2 mouseup 1 sleep 0.2 mousemove 700 700";
+  if (!XPointer(drag)) GTEST_SKIP() << "no xdotool";
+  PumpFor(300);
+  RECT to = WindowRect(bar);
+  EXPECT_EQ(to.left, from.left) << "the bar left its edge";
+  EXPECT_EQ(to.top, from.top + 120) << Show(to);
+  EXPECT_FALSE(::IsWindowVisible(note)) << "a drag is no leaving";
+  RECT n = WindowRect(note);
+  EXPECT_EQ((n.top + n.bottom) / 2, (to.top + to.bottom) / 2) << "the note follows its bar";
+
+  EXPECT_EQ(session_.app().Quit(5000), 0u) << "the program outlived its bar";
+  ASSERT_TRUE(session_.Start()) << "the next start shows no bar";
+  EXPECT_EQ(session_.app().Quit(), 0u);
+}
+
+TEST_F(EdgeBarTest, TheBarOfAMinimizedNoteTakesItsNewName) {
+  AddNote("old.txt", 0x001, 100, 300, 200, 100);
+  ASSERT_TRUE(session_.Start());
+  HWND note = session_.WaitNote("old.txt");
+  ASSERT_TRUE(note);
+  ::PostMessageA(note, WM_COMMAND, kCmdMinimize, 0);
+  HWND bar = WaitBar("old.txt");
+  ASSERT_TRUE(bar);
+  // As the property sheet opened from the bar's menu renames it.
+  ASSERT_TRUE(SetText(note, "new.txt"));
+  EXPECT_TRUE(FileExists(session_.NotePath("new.txt")));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(bar) == "new.txt"; }, 2000)) << WindowText(bar);
   EXPECT_EQ(session_.app().Quit(), 0u);
 }
 

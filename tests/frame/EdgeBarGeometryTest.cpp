@@ -64,6 +64,15 @@ TEST(EdgeBarGeometryTest, DragKeepsTheNoteInsideTheWorkAreaAndTheNoteFollowsTheB
   EXPECT_EQ(Show(EdgeBarDragClip(kWork, note, POINT{250, 1}, kTop)), "150,1,1131,2");
   EXPECT_EQ(Show(EdgeBarDragClip(kWork, note, POINT{1278, 230}, kRight)), "1278,30,1279,965");
 
+  // The bar moves with the cursor along the edge only, and no further than
+  // the clip, wherever the hand drifts.
+  const RECT bar{218, 0, 282, 3}, clip{150, 1, 1131, 2};
+  EXPECT_EQ(Show(EdgeBarDragged(bar, POINT{250, 1}, POINT{290, 41}, clip)), "258,0,322,3");
+  EXPECT_EQ(Show(EdgeBarDragged(bar, POINT{250, 1}, POINT{2000, 1}, clip)), "1098,0,1162,3");
+  EXPECT_EQ(Show(EdgeBarDragged(bar, POINT{250, 1}, POINT{-50, 1}, clip)), "118,0,182,3");
+  EXPECT_EQ(Show(EdgeBarDragged(bar, POINT{250, 1}, POINT{400, 1}, RECT{250, 1, 250, 2})), Show(bar))
+      << "a note wider than the work area does not move";
+
   POINT along = NoteFollowingBar(RECT{500, 0, 564, 3}, note, kTop);
   EXPECT_EQ(along.x, 382);
   EXPECT_EQ(along.y, 200) << "across the edge the note stays";

@@ -1,6 +1,7 @@
 // Windows whose creation fails: their objects are released exactly once,
 // they leave no settings file behind, and a main bar that could not be made
-// leaves no tray icon.
+// leaves no tray icon. A window closed while a drag holds its drop target
+// leaves the object to the drag.
 #include <windows.h>
 #include <ole2.h>
 
@@ -77,6 +78,29 @@ TEST_F(WindowLifetimeTest, ARefusedWindowIsReleasedOnceAndWritesNoSettings) {
   EXPECT_TRUE(test::FileExists(SettingsFile()));
   ::DestroyWindow(second);
   EXPECT_EQ(RefusingWindow::released, 3);
+}
+
+TEST_F(WindowLifetimeTest, AWindowClosedDuringADragLeavesItsObjectToTheDrag) {
+  RefusingWindow::refuse = false;
+  HWND window = Create();
+  ASSERT_TRUE(window);
+  // What a drag over the window holds, as DoDragDrop does (an edge bar is
+  // closed by the drag's own restore).
+  IDropTarget* held = nullptr;
+  auto* object = static_cast<RefusingWindow*>(::GetPropA(window, "this"));
+  ASSERT_EQ(object->QueryInterface(IID_IDropTarget, reinterpret_cast<void**>(&held)), S_OK);
+  ::DestroyWindow(window);
+  ASSERT_EQ(RefusingWindow::released, 0) << "deleted while the drag still holds it";
+  // The drag goes on over a window that is gone: no drop, no crash.
+  DWORD effect = DROPEFFECT_COPY;
+  EXPECT_EQ(held->DragEnter(nullptr, 0, POINTL{}, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_EQ(held->DragLeave(), S_OK);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(held->Drop(nullptr, 0, POINTL{}, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  held->Release();
+  EXPECT_EQ(RefusingWindow::released, 1) << "the drag's release is the last";
 }
 
 TEST_F(WindowLifetimeTest, AMainBarThatCannotBeMadeLeavesNoTrayIcon) {

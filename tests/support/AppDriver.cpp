@@ -259,6 +259,30 @@ void MouseLeft(bool down) {
   ::SendInput(1, &input, sizeof(input));
 }
 
+bool XPointer(const std::string& commands, DWORD ms) {
+  if (!RunningUnderWine() || ::GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  // Wine starts a Unix program but hands back no process to wait for: the
+  // shell leaves a file when xdotool is done.
+  static int runs = 0;
+  std::string done = "/tmp/memopane-xdo-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++runs);
+  std::string doneDos = "Z:" + done;
+  std::replace(doneDos.begin(), doneDos.end(), '/', '\\');
+  std::string command = "Z:\\bin\\sh -c \"xdotool " + commands + "; : > " + done + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return false;
+  }
+  if (info.hProcess) ::CloseHandle(info.hProcess);
+  if (info.hThread) ::CloseHandle(info.hThread);
+  bool finished = WaitUntil([&] { return ::GetFileAttributesA(doneDos.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms);
+  ::DeleteFileA(doneDos.c_str());
+  return finished;
+}
+
 bool RunningUnderWine() {
   HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;

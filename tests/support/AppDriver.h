@@ -98,6 +98,13 @@ int ComboSelection(HWND combo);
 void MouseMoveTo(int x, int y);
 void MouseLeft(bool down);
 
+// The user's own pointer: SendInput does not pass through Wine's X driver,
+// so captures and the system's move loops never see it as a hand's. Runs
+// xdotool with these commands ("mousemove 2 300 mousedown 1 sleep 0.2
+// mouseup 1") and returns once they are done, pumping meanwhile; false
+// without xdotool (on Windows, say) or when it did not finish within ms.
+bool XPointer(const std::string& commands, DWORD ms = kDefaultWaitMs);
+
 // Under Wine with no window manager (Xvfb), hiding a "managed" X window (a
 // note has a sizing frame; a window shown active counts too) waits two
 // seconds for a window manager that never answers, so every closed note
