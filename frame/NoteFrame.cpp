@@ -305,7 +305,7 @@ void NoteFrame::ShowDeleteMenu(HWND hwnd) {
   UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, button.left,
                                                      button.bottom, hwnd, nullptr));
   if (chosen == kMenuHide) {
-    ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) | kStyleHidden);
+    HwndSetStyle(hwnd, HwndStyle(hwnd) | kStyleHidden);
     ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
   } else if (chosen == kMenuDelete) {
     ::SetWindowTextA(hwnd, "");
