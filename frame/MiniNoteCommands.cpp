@@ -9,6 +9,7 @@
 #include "frame/MiniNote.h"
 #include "frame/MiniNotes.h"
 #include "frame/Messages.h"
+#include "frame/NoteMenu.h"
 #include "frame/NoteWindows.h"
 #include "frame/PropertySheet.h"
 #include "store/DataTransfer.h"
@@ -114,9 +115,7 @@ void MiniNote::OnContextMenu(HWND hwnd, POINT screen) {
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu.get(), MF_STRING, kCmdDelete, "削除(&D)");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
+  MenuAppendNoteCommands(menu.get());
   int id = static_cast<int>(
       ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd, nullptr));
   if (id != 0) ::SendMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(id), 0);

@@ -7,6 +7,7 @@
 #include "frame/CommonControls.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
+#include "frame/NoteMenu.h"
 #include "resources/resource.h"
 #include "store/Handles.h"
 #include "store/WinText.h"
@@ -79,11 +80,8 @@ void ItemCalendar::ApplyColors(HWND hwnd) {
 void ItemCalendar::OnContextMenu(HWND hwnd, LPARAM point) {
   UniqueMenu menu(::CreatePopupMenu());
   if (!menu) return;
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point == -1) ::GetCursorPos(&at);
+  MenuAppendNoteCommands(menu.get());
+  POINT at = ContextMenuPoint(point);
   ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, hwnd, nullptr);
 }
 

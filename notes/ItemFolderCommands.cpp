@@ -11,6 +11,7 @@
 
 #include "frame/IconMenuItem.h"
 #include "frame/Messages.h"
+#include "frame/NoteMenu.h"
 #include "frame/NoteWindows.h"
 #include "notes/FolderRules.h"
 #include "notes/ItemFolder.h"
@@ -46,8 +47,7 @@ HTREEITEM ItemFolder::Selected() const {
 }
 
 void ItemFolder::OnContextMenu(HWND hwnd, LPARAM point) {
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point == -1) ::GetCursorPos(&at);
+  POINT at = ContextMenuPoint(point);
   HTREEITEM item = nullptr;
   if (tree_ && ::WindowFromPoint(at) == tree_) {
     TVHITTESTINFO hit{};
@@ -111,9 +111,7 @@ void ItemFolder::ShowBackgroundMenu(HWND hwnd, POINT at) {
   ::AppendMenuA(menu.get(), MF_STRING, kCmdNewSubFolder, "新しいサブフォルダ(&N)");
   ::AppendMenuA(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(shortcuts), "ショートカット");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
+  MenuAppendNoteCommands(menu.get());
   int chosen = static_cast<int>(
       ::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, hwnd, nullptr));
   if (chosen >= kCmdSpecialFolderFirst && chosen < kCmdSpecialFolderFirst + static_cast<int>(entries.size())) {

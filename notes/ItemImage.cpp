@@ -9,6 +9,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
+#include "frame/NoteMenu.h"
 #include "frame/NoteWindows.h"
 #include "frame/PostedBox.h"
 #include "notes/BitmapFile.h"
@@ -184,11 +185,8 @@ void ShowContextMenu(HWND hwnd, LPARAM point) {
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu.get(), MF_STRING, kCmdImageNaturalSize, "元のサイズ(&O)");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point == -1) ::GetCursorPos(&at);
+  MenuAppendNoteCommands(menu.get());
+  POINT at = ContextMenuPoint(point);
   int chosen = static_cast<int>(
       ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, hwnd, nullptr));
   if (chosen == 0 || !::IsWindow(hwnd)) return;

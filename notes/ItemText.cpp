@@ -8,6 +8,7 @@
 #include "frame/Colors.h"
 #include "frame/EditTabs.h"
 #include "frame/Messages.h"
+#include "frame/NoteMenu.h"
 #include "frame/NoteWindows.h"
 #include "resources/resource.h"
 #include "store/LateLibrary.h"
@@ -238,11 +239,8 @@ void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
   ::AppendMenuA(menu.get(), MF_STRING, kCmdSaveAs, "名前を付けて保存(&S)");
   ::AppendMenuA(menu.get(), MF_STRING, kCmdCreateMail, "メールを作成(&C)");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point == -1) ::GetCursorPos(&at);
+  MenuAppendNoteCommands(menu.get());
+  POINT at = ContextMenuPoint(point);
   ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, hwnd, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "frame/ClassNames.h"
 #include "frame/Colors.h"
 #include "frame/Messages.h"
+#include "frame/NoteMenu.h"
 #include "frame/NoteWindows.h"
 #include "notes/FavoritesMenu.h"
 #include "notes/UrlPage.h"
@@ -210,11 +211,8 @@ void ItemWeb::OnContextMenu(HWND hwnd, LPARAM point) {
     }
   }
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdDuplicate, "複製(&D)");
-  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuA(menu.get(), MF_STRING, kCmdProperties, "プロパティ(&R)");
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point == -1) ::GetCursorPos(&at);
+  MenuAppendNoteCommands(menu.get());
+  POINT at = ContextMenuPoint(point);
   UINT chosen = static_cast<UINT>(
       ::TrackPopupMenuEx(menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, hwnd, nullptr));
   if (chosen == 0) return;
