@@ -277,6 +277,40 @@ TEST(PictureLoaderTest, DroppedListsAndPictureNames) {
   EXPECT_EQ(SaveFilterFor("jpg"), std::string("Image file(*.jpg)\0*.jpg\0\0", 25));
 }
 
+// PNG files written for pastes and captures, opaque and with alpha. With
+// MEMOPANE_BITMAP_OUT set they stay there with their pixels as raw RGBA.
+TEST(PictureLoaderTest, PngFilesReadBackPixelForPixel) {
+  ComScope com;
+  const char* keep = std::getenv("MEMOPANE_BITMAP_OUT");
+  TempFolder temp("memo-png");
+  const std::string folder = keep && *keep ? std::string(keep) : temp.path();
+  for (bool translucent : {false, true}) {
+    SCOPED_TRACE(translucent);
+    Pixels pixels;
+    pixels.width = 7;  // odd: 24-bit rows are padded
+    pixels.height = 5;
+    std::string rgba;
+    for (int i = 0; i < 35; ++i) {
+      uint32_t alpha = translucent ? static_cast<uint32_t>(i * 7) : 255;
+      uint32_t p = (alpha << 24) | static_cast<uint32_t>(i * 0x030507);
+      pixels.bgra.push_back(p);
+      rgba += {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p), static_cast<char>(alpha)};
+    }
+    std::string name = translucent ? "clear" : "opaque";
+    auto png = EncodePng(pixels, translucent);
+    ASSERT_TRUE(png);
+    ASSERT_TRUE(WriteBytes(Join(folder, name + ".png"), *png));
+    ASSERT_TRUE(WriteBytes(Join(folder, name + ".rgba"), rgba));
+    auto picture = LoadPicture(Join(folder, name + ".png"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->translucent, translucent);
+    EXPECT_EQ(PixelAt(*picture, 6, 4) >> 24, translucent ? 238u : 255u);
+    if (!translucent) {
+      EXPECT_EQ(PixelAt(*picture, 6, 4), 0xFF000000u | (34u * 0x030507u));
+    }
+  }
+}
+
 TEST(PictureLoaderTest, PicturesMadeByOtherToolsLoadWithTheirSizes) {
   const char* folder = std::getenv("MEMOPANE_PICTURES_IN");
   if (!folder || !*folder) GTEST_SKIP() << "run by check-pictures-externally.sh";
@@ -297,7 +331,7 @@ TEST(PictureLoaderTest, PicturesMadeByOtherToolsLoadWithTheirSizes) {
     EXPECT_EQ(natural->cx, width);
     EXPECT_EQ(natural->cy, height);
   }
-  EXPECT_EQ(count, 7);
+  EXPECT_EQ(count, 11);
 }
 
 }  // namespace
