@@ -171,6 +171,11 @@ uint32_t OverBackground(uint32_t premultiplied, COLORREF background) {
 
 LRESULT ImageView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CREATE:
+      // Decoded before the note is first shown: the note appears with its
+      // picture, and its first paint finds it ready.
+      Loaded(hwnd);
+      break;
     case WM_SETTEXT: {
       LRESULT result = WindowObject::WindowProc(hwnd, message, wParam, lParam);
       OnSetText(hwnd);
