@@ -1,6 +1,7 @@
 // The picture loader of image notes: natural sizes of every kind of picture,
 // pictures refused before they can exhaust memory, and the header reader
-// that refuses them. With MEMOPANE_PICTURES_IN set, pictures that another
+// that refuses them; a photo's orientation, transparency kept through the
+// codecs and from clipboard bitmaps, and the PNG files written. With MEMOPANE_PICTURES_IN set, pictures that another
 // program made are loaded from that folder (see check-pictures-externally.sh).
 #include <windows.h>
 
