@@ -49,6 +49,7 @@ constexpr int kCmdCreateMail = 278;
 constexpr int kCmdDuplicate = 279;
 constexpr int kCmdAttach = 280;
 constexpr int kCmdDetach = 281;
+constexpr int kCmdSearch = 290;  // to the main bar: opens the search window, or brings it to the front
 constexpr int kCmdSplash = 1021;
 constexpr int kCmdNewSubFolder = 57600;
 constexpr int kCmdOpen = 57601;
@@ -84,6 +85,7 @@ constexpr UINT_PTR kTimerSave = 11;
 constexpr UINT_PTR kTimerMail = 12;
 constexpr UINT_PTR kTimerFolderPoll = 13;
 constexpr UINT_PTR kTimerDropMinis = 14;  // makes the mini notes of a drop a few at a time
+constexpr UINT_PTR kTimerSearch = 15;     // the search window searches a slice of the store
 constexpr UINT_PTR kTimerSplashHold = 100;
 constexpr UINT_PTR kTimerSplashFade = 101;
 
