@@ -106,7 +106,10 @@ int RunMessageLoop(HWND bar) {
   MSG msg;
   BOOL got;
   bool quitAgain = true;
-  while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+  // Taken wide: a character typed into the Unicode body of a text note
+  // would otherwise pass through the code page, and one it lacks arrive
+  // as "?". ANSI windows still get theirs in the code page.
+  while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
     if (got == -1) return 1;
     RouteMessage(msg, kDialogClassAtom);
     // The bar's end posts the quit, and a modal loop running then may take
@@ -150,14 +153,14 @@ void RouteMessage(MSG& msg, ATOM dialogAtom) {
         ::SendMessageA(foreground, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(&msg))) {
       return;
     }
-    if (::IsDialogMessageA(foreground, &msg)) return;
+    if (::IsDialogMessageW(foreground, &msg)) return;
   }
   // Every key message, not only WM_KEYDOWN: the control also handles the
   // Alt combinations (WM_SYSKEYDOWN), key releases and the characters that
   // its own accelerators take.
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && OfferKeyToHostedControl(msg)) return;
   ::TranslateMessage(&msg);
-  ::DispatchMessageA(&msg);
+  ::DispatchMessageW(&msg);
 }
 
 void AnnounceQuit() {

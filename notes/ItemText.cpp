@@ -149,14 +149,14 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   }
   // The text is set after creation, with the control's limit lifted: as
   // the window name of CreateWindowEx a long text is cut or refused.
-  HWND body = ::CreateWindowExA(0, "EDIT", "", kBodyStyle, 0, 0, 0, 0, hwnd,
+  HWND body = ::CreateWindowExW(0, L"EDIT", L"", kBodyStyle, 0, 0, 0, 0, hwnd,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBody)),
-                                ::GetModuleHandleA(nullptr), nullptr);
+                                ::GetModuleHandleW(nullptr), nullptr);
   if (!body) {
     ShowError(hwnd, "ItemText init failed", path);
     return -1;
   }
-  ::SendMessageA(body, EM_SETLIMITTEXT, 0, 0);
+  ::SendMessageW(body, EM_SETLIMITTEXT, 0, 0);
   EditSetTabStop(body, kNoteTabStopUnits);
   // Set before the frame shows the note, so that a page of notes paints
   // each text once.
@@ -166,9 +166,30 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
 
-std::string ItemText::BodyText(HWND hwnd) const {
+HWND ItemText::BodyWindow(HWND hwnd) const {
   // Body() is known only once the frame's creation has run.
-  return HwndGetText(Body() ? Body() : ::GetDlgItem(hwnd, kIdBody));
+  return Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
+}
+
+std::wstring ItemText::BodyText(HWND hwnd) const {
+  HWND body = BodyWindow(hwnd);
+  int length = body ? ::GetWindowTextLengthW(body) : 0;
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = ::GetWindowTextW(body, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::string ItemText::BodyBytes(HWND hwnd, TextForm* form) const {
+  std::wstring text = BodyText(hwnd);
+  std::string bytes;
+  *form = form_;
+  if (!EncodeNoteText(text, *form, &bytes)) {
+    form->encoding = TextEncoding::kUtf8Bom;
+    EncodeNoteText(text, *form, &bytes);
+  }
+  return bytes;
 }
 
 bool ItemText::OnClose(HWND hwnd) {
@@ -226,7 +247,7 @@ void ItemText::EndBusy(HWND hwnd) {
 
 std::string ItemText::OwnPath(HWND hwnd) const { return closePath_.empty() ? NotePathOfWindow(hwnd) : closePath_; }
 
-bool ItemText::Modified() const { return Body() && ::SendMessageA(Body(), EM_GETMODIFY, 0, 0); }
+bool ItemText::Modified() const { return Body() && ::SendMessageW(Body(), EM_GETMODIFY, 0, 0); }
 
 void ItemText::SaveBeforeCopy(HWND hwnd) {
   ::KillTimer(hwnd, kTimerSave);
@@ -245,15 +266,17 @@ void ItemText::OnContextMenu(HWND hwnd, LPARAM point) {
 }
 
 bool ItemText::SaveTo(HWND hwnd, const std::string& path, const std::string& chosen) {
-  std::string text = BodyText(hwnd);
-  if (!SaveFileReplacing(chosen, text)) return false;
+  TextForm form;
+  std::string bytes = BodyBytes(hwnd, &form);
+  if (!SaveFileReplacing(chosen, bytes)) return false;
   // Written to the note's own file under any spelling of its name: what the
-  // note remembers of its file must be this text, or its next save would
+  // note remembers of its file must be these bytes, or its next save would
   // take its own write for a change made outside.
   if (!readOnly_ && IsSameFile(path, chosen)) {
-    stamp_ = StampOf(path, text);
+    stamp_ = StampOf(path, bytes);
     goneNoticed_ = false;
-    if (Body()) ::SendMessageA(Body(), EM_SETMODIFY, FALSE, 0);
+    TakeForm(hwnd, form);
+    if (Body()) ::SendMessageW(Body(), EM_SETMODIFY, FALSE, 0);
   }
   return true;
 }
@@ -268,11 +291,13 @@ void ItemText::SaveWithFallback(HWND hwnd, bool closing) {
     return;
   }
   if (step == SaveStep::kSave) {
-    std::string text = BodyText(hwnd);
-    if (SaveFileReplacing(path, text)) {
-      stamp_ = StampOf(path, text);
+    TextForm form;
+    std::string bytes = BodyBytes(hwnd, &form);
+    if (SaveFileReplacing(path, bytes)) {
+      stamp_ = StampOf(path, bytes);
       goneNoticed_ = false;
-      if (Body()) ::SendMessageA(Body(), EM_SETMODIFY, FALSE, 0);
+      TakeForm(hwnd, form);
+      if (Body()) ::SendMessageW(Body(), EM_SETMODIFY, FALSE, 0);
       EndBusy(hwnd);
       return;
     }
@@ -321,7 +346,7 @@ void ItemText::CreateMail(HWND hwnd) {
   if (n == 0 || n >= MAX_PATH || subject.empty()) return;
   std::string mail = PathAppend(PathJoin(temp, subject), ".eml");
   if (mail.empty()) return;  // the name would not fit the temporary folder
-  if (!WriteWholeFile(mail, MailDraft(subject, BodyText(hwnd)))) return;
+  if (!WriteWholeFile(mail, MailDraft(Utf8FromWide(WideFromAnsi(subject)), Utf8FromWide(BodyText(hwnd))))) return;
   auto result = reinterpret_cast<INT_PTR>(::ShellExecuteA(hwnd, "open", mail.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result > 32) {
     ::SetTimer(hwnd, kTimerMail, kMailCleanupMs, nullptr);

@@ -10,6 +10,7 @@
 #include "frame/NoteFrame.h"
 #include "store/FileStamp.h"
 #include "store/Handles.h"
+#include "store/TextCodec.h"
 
 namespace memo {
 
@@ -50,7 +51,16 @@ class ItemText : public NoteFrame {
   LRESULT SaveAs(HWND hwnd);
   void CreateMail(HWND hwnd);
   void DeletePendingMail();
-  std::string BodyText(HWND hwnd) const;
+  // The body is a Unicode edit control: the note's text goes in and out
+  // wide, so that it holds any character its file can.
+  HWND BodyWindow(HWND hwnd) const;
+  std::wstring BodyText(HWND hwnd) const;
+  // The bytes of the body's text in the note's encoding. A code-page note
+  // given a character the code page lacks is written as UTF-8 with its
+  // mark instead: *form tells the one used.
+  std::string BodyBytes(HWND hwnd, TextForm* form) const;
+  // The note's file now has form: a note that left the code page says so.
+  void TakeForm(HWND hwnd, const TextForm& form);
   bool Modified() const;
 
   // ItemTextSync.cpp: the file as others change it while the note is open.
@@ -75,8 +85,10 @@ class ItemText : public NoteFrame {
   // byte, text the code page cannot show, a failed read): the note is
   // read-only and never saved over its file; Save As still exports it.
   bool readOnly_ = false;
-  // What the file held when the note last read or wrote it.
+  // What the file held when the note last read or wrote it, and how it
+  // spells its text.
   FileStamp stamp_;
+  TextForm form_;
   // The user has been told that the file vanished outside.
   bool goneNoticed_ = false;
   // Set while the note itself changes the control's text or saves, so that

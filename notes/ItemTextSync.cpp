@@ -13,6 +13,7 @@
 #include "store/Handles.h"
 #include "store/Paths.h"
 #include "store/Store.h"
+#include "store/TextCodec.h"
 #include "store/TextFile.h"
 #include "store/WinText.h"
 
@@ -31,43 +32,51 @@ constexpr char kConflictAtCloseHead[] =
     "このメモのファイルが外部で変更されていたため、閉じる前のあなたの編集は次のファイルに保存しました:\r\n\r\n";
 constexpr char kReadOnlyNotice[] =
     "このファイルは内容をそのまま表示できないため、読み取り専用で開いています"
-    "（NUL 文字、UTF-16 などの文字コード、または読み込めないファイル）。"
+    "（NUL 文字、文字コードとして正しくないバイト列、または読み込めないファイル）。"
     "元のファイルは変更しません。表示中の内容は「名前を付けて保存」で別のファイルに保存できます。";
+constexpr char kUtf8Notice[] =
+    "このメモにはシステムの文字コードで表せない文字があるため、UTF-8 (BOM 付き) で保存しました。";
 constexpr char kDismissHint[] = "（クリックで閉じる）";
 
 }  // namespace
 
 void ItemText::ShowBytes(HWND hwnd, const std::string& path, const std::string& bytes, bool readOk,
                          bool keepCaret) {
-  HWND body = Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
+  HWND body = BodyWindow(hwnd);
   if (!body) return;
   DWORD selStart = 0, selEnd = 0;
   LRESULT firstLine = 0;
   if (keepCaret) {
-    ::SendMessageA(body, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
-    firstLine = ::SendMessageA(body, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ::SendMessageW(body, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    firstLine = ::SendMessageW(body, EM_GETFIRSTVISIBLELINE, 0, 0);
   }
+  DecodedText decoded = DecodeNoteText(bytes);
   bool wasBusy = busy_;
   busy_ = true;
-  // The text travels as window text: it ends at the first NUL byte.
-  std::string text = bytes.substr(0, bytes.find('\0'));
-  ::SendMessageA(body, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  ::SendMessageW(body, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(decoded.text.c_str()));
   // Wine's edit control counts a text set by the program as a change; only
   // the user's edits may count.
-  ::SendMessageA(body, EM_SETMODIFY, FALSE, 0);
+  ::SendMessageW(body, EM_SETMODIFY, FALSE, 0);
   busy_ = wasBusy;
   ::KillTimer(hwnd, kTimerSave);
+  auto length = static_cast<DWORD>(::GetWindowTextLengthW(body));
   if (keepCaret) {
-    auto length = static_cast<DWORD>(::GetWindowTextLengthA(body));
-    ::SendMessageA(body, EM_SETSEL, std::min(selStart, length), std::min(selEnd, length));
-    ::SendMessageA(body, EM_LINESCROLL, 0, firstLine);
+    ::SendMessageW(body, EM_SETSEL, std::min(selStart, length), std::min(selEnd, length));
+    ::SendMessageW(body, EM_LINESCROLL, 0, firstLine);
   }
   stamp_ = readOk ? StampOf(path, bytes) : FileStamp{};
-  if (!readOk || HwndGetText(body) != bytes) {
+  form_ = decoded.form;
+  if (!readOk || !decoded.exact || length != decoded.text.size()) {
     readOnly_ = true;
-    ::SendMessageA(body, EM_SETREADONLY, TRUE, 0);
+    ::SendMessageW(body, EM_SETREADONLY, TRUE, 0);
     ShowNotice(hwnd, kReadOnlyNotice);
   }
+}
+
+void ItemText::TakeForm(HWND hwnd, const TextForm& form) {
+  bool leftCodePage = form_.encoding == TextEncoding::kCodePage && form.encoding != TextEncoding::kCodePage;
+  form_ = form;
+  if (leftCodePage) ShowNotice(hwnd, std::string(kUtf8Notice) + kDismissHint);
 }
 
 ItemText::SaveStep ItemText::CheckOutside(HWND hwnd, const std::string& path, bool closing) {
@@ -78,8 +87,9 @@ ItemText::SaveStep ItemText::CheckOutside(HWND hwnd, const std::string& path, bo
       // Nothing to write: the file holds what the note shows. A close does
       // not rewrite a note that was only looked at.
       if (!stamp_.known || Modified()) return SaveStep::kSave;
-      std::string text = BodyText(hwnd);
-      return text.size() == stamp_.size && HashBytes(text) == stamp_.hash ? SaveStep::kSkip : SaveStep::kSave;
+      TextForm form;
+      std::string bytes = BodyBytes(hwnd, &form);
+      return bytes.size() == stamp_.size && HashBytes(bytes) == stamp_.hash ? SaveStep::kSkip : SaveStep::kSave;
     }
     case DiskState::kUnreadable:  // the save itself tells whether it can write
       return SaveStep::kSave;
@@ -124,7 +134,9 @@ bool ItemText::KeepConflictCopy(HWND hwnd, const std::string& path, bool closing
     name = FreeConflictCopyName(hwnd, path);
     if (name.empty()) return false;
     copyPath = PathJoin(folder, Unquote(name));
-    if (SaveFileNew(copyPath, BodyText(hwnd))) break;
+    // The copy keeps the note's encoding, as far as its text allows.
+    TextForm form;
+    if (SaveFileNew(copyPath, BodyBytes(hwnd, &form))) break;
     // Taken by a file made since the check: the next free name.
     if (!PathExists(copyPath)) return false;
   }
@@ -182,8 +194,8 @@ void ItemText::ShowNotice(HWND hwnd, const std::string& text) {
                                 ::GetModuleHandleA(nullptr), nullptr);
     if (!notice_) return;
   }
-  HWND body = Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
-  if (body) ::SendMessageA(notice_, WM_SETFONT, ::SendMessageA(body, WM_GETFONT, 0, 0), FALSE);
+  HWND body = BodyWindow(hwnd);
+  if (body) ::SendMessageA(notice_, WM_SETFONT, ::SendMessageW(body, WM_GETFONT, 0, 0), FALSE);
   ::SetWindowTextA(notice_, text.c_str());
   PlaceNotice(hwnd);
   ::ShowWindow(notice_, SW_SHOWNA);
@@ -197,7 +209,7 @@ void ItemText::HideNotice(HWND hwnd) {
 }
 
 void ItemText::PlaceNotice(HWND hwnd) {
-  HWND body = Body() ? Body() : ::GetDlgItem(hwnd, kIdBody);
+  HWND body = BodyWindow(hwnd);
   // Notes that never showed a notice keep the control's own format.
   if (!body || !notice_) return;
   RECT area{};
@@ -221,7 +233,7 @@ void ItemText::PlaceNotice(HWND hwnd) {
   // The text starts below the strip; the body clips its sibling out.
   RECT format = area;
   format.top += height;
-  ::SendMessageA(body, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  ::SendMessageW(body, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
 }
 
 }  // namespace memo

@@ -174,11 +174,10 @@ DecodedText DecodeNoteText(const std::string& bytes, UINT codePage) {
     decoded.form.encoding = TextEncoding::kUtf8;
     decoded.text = Widen(CP_UTF8, 0, bytes.data(), bytes.size(), &ok);
   } else {
-    decoded.text = Widen(codePage, MB_ERR_INVALID_CHARS, bytes.data(), bytes.size(), &ok);
-    if (!ok) {
-      decoded.text = Widen(codePage, 0, bytes.data(), bytes.size(), &ok);
-      ok = false;
-    }
+    // Not refused for bytes that have no character of their own: a code
+    // page maps some to private ones and back, as its edit controls always
+    // did. What does not come back is caught below.
+    decoded.text = Widen(codePage, 0, bytes.data(), bytes.size(), &ok);
   }
   if (decoded.text.find(L'\0') != std::wstring::npos) {
     decoded.text = CutAtNul(std::move(decoded.text));

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "store/Handles.h"
 #include "store/Paths.h"
 
@@ -146,6 +149,39 @@ bool ReplaceKeepingFile(const std::string& temp, const std::string& target) {
   return true;
 }
 
+std::string Base64(const std::string& bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t group = static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
+    if (i + 1 < bytes.size()) group |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+    if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return out;
+}
+
+// A header value in encoded words when it is not plain ASCII: each word
+// short enough for a header line and never splitting a UTF-8 character.
+std::string MailHeaderWords(const std::string& utf8) {
+  bool plain = true;
+  for (char c : utf8) plain = plain && c >= 0x20 && c < 0x7F;
+  if (plain) return utf8;
+  constexpr size_t kWordBytes = 45;
+  std::string out;
+  for (size_t start = 0; start < utf8.size();) {
+    size_t end = std::min(utf8.size(), start + kWordBytes);
+    while (end < utf8.size() && end > start + 1 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+    if (!out.empty()) out += "\r\n ";
+    out += "=?utf-8?B?" + Base64(utf8.substr(start, end - start)) + "?=";
+    start = end;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
@@ -270,7 +306,10 @@ void RemoveStaleSaveTemps(const std::string& folder) {
 }
 
 std::string MailDraft(const std::string& subject, const std::string& body) {
-  return "Subject: " + subject + "\r\nX-Unsent: 1\r\n\r\n" + body;
+  return "Subject: " + MailHeaderWords(subject) +
+         "\r\nX-Unsent: 1\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n"
+         "Content-Transfer-Encoding: 8bit\r\n\r\n" +
+         body;
 }
 
 }  // namespace memo

@@ -46,7 +46,9 @@ void RemoveStaleSaveTemps(const std::string& folder);
 // every byte was written.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
-// The header of a mail draft handed to the mail program.
+// A mail draft for the mail program, from a UTF-8 subject and body: the
+// body goes as it is and says so in its header, a subject beyond ASCII as
+// encoded words, so that every mail program reads any character.
 std::string MailDraft(const std::string& subject, const std::string& body);
 
 }  // namespace memo

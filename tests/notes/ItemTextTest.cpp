@@ -45,16 +45,16 @@ class ItemTextTest : public InProcessStoreTest {
   }
 };
 
-// Bytes that do not come back unchanged from the edit control: the text
-// travels as a C string (it ends at the first NUL) and through Unicode
-// (bytes that are no complete CP932 character change on the way).
+// Bytes that no encoding reads back unchanged: the edit control holds no
+// NUL, and broken sequences would be "repaired" by the next save.
 struct Unshowable {
   const char* what;
   std::string bytes;
 };
 const Unshowable kUnshowable[] = {
     {"a NUL byte", "abc\0def"s},
-    {"UTF-16 text", "\xFF\xFE" "a\0b\0"s},
+    {"UTF-16 without its mark", "a\0b\0"s},
+    {"UTF-8 after its mark, cut short", "\xEF\xBB\xBF" "ab\xE3\x81"s},
     {"a lead byte without its trail byte", "ab\x81"s},
     {"a lead byte with an invalid trail byte", "\x81\x20z"s},
 };

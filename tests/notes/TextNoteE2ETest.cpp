@@ -640,14 +640,19 @@ TEST(TextNoteTest, MailDraftHoldsTheThreeHeaderLinesAndTheText) {
   HWND shared = session.WaitNote("\"shared.txt\"");
   ASSERT_TRUE(note && shared);
 
+  // The draft says that it is UTF-8, so that the mail program shows any
+  // character the note holds.
+  const std::string header =
+      "\r\nX-Unsent: 1\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n"
+      "Content-Transfer-Encoding: 8bit\r\n\r\n";
   ::PostMessageA(note, WM_COMMAND, 278, 0);
-  EXPECT_EQ(mailProgram.WaitCaught(), "Subject: memo.txt\r\nX-Unsent: 1\r\n\r\n" + text);
+  EXPECT_EQ(mailProgram.WaitCaught(), "Subject: memo.txt" + header + u8"日本語" + "\r\nline 2");
   const std::string draft = Join(TempDir(), "memo.txt.eml");
   EXPECT_TRUE(FileExists(draft)) << "kept until the mail program has had time to read it";
 
   // A note of common is named without its quotes.
   ::PostMessageA(shared, WM_COMMAND, 278, 0);
-  EXPECT_EQ(mailProgram.WaitCaught(), "Subject: shared.txt\r\nX-Unsent: 1\r\n\r\nin common");
+  EXPECT_EQ(mailProgram.WaitCaught(), "Subject: shared.txt" + header + "in common");
 
   // Closing the note removes the drafts it handed over.
   ASSERT_TRUE(NoteSession::CloseNote(note));
