@@ -53,7 +53,10 @@ class SearchTest : public ::testing::Test {
 
 TEST_F(SearchTest, AResultOnAnotherPageOpensItsNoteWithTheWordSelected) {
   ASSERT_TRUE(MakeFolder(session_.PageFolder("other")));
-  ASSERT_TRUE(WriteBytes(Join(session_.PageFolder("other"), "far.txt"), "first line\r\nthe zebra crossing\r\n"));
+  // UTF-8 with a character outside the code page and of two UTF-16 units
+  // before the word: the selection counts in the body's UTF-16.
+  ASSERT_TRUE(WriteBytes(Join(session_.PageFolder("other"), "far.txt"),
+                         "first \xF0\x9F\x98\x80 line\r\nthe zebra crossing\r\n"));
   ASSERT_TRUE(WriteBytes(session_.NotePath("near.txt"), "nothing"));
   ASSERT_TRUE(session_.Start());
   HWND search = OpenSearch();
@@ -75,8 +78,8 @@ TEST_F(SearchTest, AResultOnAnotherPageOpensItsNoteWithTheWordSelected) {
                    reinterpret_cast<LPARAM>(&end));
     return end != start;
   }));
-  EXPECT_EQ(start, 16u);  // "first line\r\nthe "
-  EXPECT_EQ(end, 21u);
+  EXPECT_EQ(start, 19u);  // "first " U+1F600 " line\r\nthe "
+  EXPECT_EQ(end, 24u);
 
   PostKey(::GetDlgItem(search, kQueryId), VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(search); }));
@@ -106,17 +109,29 @@ TEST_F(SearchTest, FindsByKanaAndWidthInEveryKindOfTextAndNeedsEveryWord) {
   EXPECT_EQ(Search(search, L"shared", 1), (Rows{{"common", "shared.txt", ""}})) << "a name in common";
 }
 
-TEST_F(SearchTest, AHiddenNoteIsFoundAndOpened) {
+TEST_F(SearchTest, AHiddenNoteIsOpenedAndAMinimizedOneRestored) {
   ASSERT_TRUE(WriteBytes(session_.NotePath("secret.txt"), "kept out of sight"));
   IniSet(session_.NotePath("secret.txt.ini"), "Window", "Style", "18");
+  ASSERT_TRUE(WriteBytes(session_.NotePath("edge.txt"), "at the edge"));
   ASSERT_TRUE(session_.Start());
-  PumpFor(500);
-  ASSERT_TRUE(session_.app().NoteTitles().empty());
+  HWND edge = session_.WaitNote("edge.txt");
+  ASSERT_TRUE(edge);
+  EXPECT_EQ(session_.app().NoteTitles(), std::vector<std::string>{"edge.txt"});
+  constexpr int kMinimizeCommand = 269;
+  ::PostMessageA(edge, WM_COMMAND, kMinimizeCommand, 0);
+  ASSERT_TRUE(session_.app().WaitWindow("Memopane-Bar", "edge.txt"));
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(edge); }));
+
   HWND search = OpenSearch();
   ASSERT_TRUE(search);
   EXPECT_EQ(Search(search, L"sight", 1), (Rows{{"page", "secret.txt", "kept out of sight"}}));
   PostKey(::GetDlgItem(search, kQueryId), VK_RETURN);
   EXPECT_TRUE(session_.WaitNote("secret.txt"));
+
+  EXPECT_EQ(Search(search, L"edge", 1), (Rows{{"page", "edge.txt", "at the edge"}}));
+  PostKey(::GetDlgItem(search, kQueryId), VK_RETURN);
+  EXPECT_TRUE(session_.WaitNote("edge.txt"));
+  EXPECT_TRUE(WaitUntil([&] { return !session_.app().FindWindowOf("Memopane-Bar", "edge.txt"); }));
 }
 
 // A window of the test process in front, as another program would be.
