@@ -54,7 +54,8 @@ std::wstring HwndGetTextW(HWND hwnd) {
 }
 
 // Keys of the query box: Enter goes to the chosen row, Esc closes, the down
-// arrow moves to the list. The characters of Enter and Esc would beep.
+// arrow and Tab move to the list (the window is no dialog: nothing else
+// moves the focus). The characters of Enter and Esc would beep.
 LRESULT CALLBACK QueryProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
   auto previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(edit, GWLP_USERDATA));
   HWND window = ::GetParent(edit);
@@ -66,6 +67,7 @@ LRESULT CALLBACK QueryProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam
       case VK_ESCAPE:
         ::PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
+      case VK_TAB:
       case VK_DOWN: {
         HWND list = ::GetDlgItem(window, kIdSearchList);
         ::SetFocus(list);
@@ -79,7 +81,7 @@ LRESULT CALLBACK QueryProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam
       }
     }
   }
-  if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B)) return 0;
+  if (message == WM_CHAR && (wParam == L'\r' || wParam == 0x1B || wParam == L'\t')) return 0;
   return previous ? ::CallWindowProcW(previous, edit, message, wParam, lParam)
                   : ::DefWindowProcW(edit, message, wParam, lParam);
 }
@@ -267,8 +269,12 @@ void SearchWindow::ShowRows() {
   for (size_t i = rows_.size(); i < results.size(); ++i) {
     const SearchResult& result = results[i];
     Row row;
-    row.page = WideFromAnsi(result.page.empty() ? std::string(kCommonFolderName) : result.page);
-    row.note = WideFromAnsi(Unquote(result.noteName));
+    if (result.noteName.empty()) {
+      row.note = WideFromAnsi(kProductName);  // a mini note of the bar
+    } else {
+      row.page = WideFromAnsi(result.page.empty() ? std::string(kCommonFolderName) : result.page);
+      row.note = WideFromAnsi(Unquote(result.noteName));
+    }
     row.content = result.snippet;
     rows_.push_back(std::move(row));
   }
@@ -295,9 +301,12 @@ LRESULT SearchWindow::OnNotify(HWND hwnd, const NMHDR* header) {
     case NM_RETURN:
       GoTo(ChosenRow());
       return 0;
-    case LVN_KEYDOWN:
-      if (reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey == VK_ESCAPE) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    case LVN_KEYDOWN: {
+      WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
+      if (key == VK_ESCAPE) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+      if (key == VK_TAB) ::SetFocus(query_);
       return 0;
+    }
   }
   return 0;
 }
@@ -323,6 +332,11 @@ void SearchWindow::GoTo(int row) {
   if (!walk_ || row < 0 || static_cast<size_t>(row) >= walk_->results().size()) return;
   // A copy: switching the page runs the message loop of its notes' opening.
   SearchResult result = walk_->results()[static_cast<size_t>(row)];
+  if (result.noteName.empty()) {
+    // The bar's own mini notes show with it.
+    ::SetForegroundWindow(bar_);
+    return;
+  }
   if (!result.page.empty() && HwndGetText(bar_) != result.page) {
     ::SetWindowTextA(bar_, result.page.c_str());
     if (HwndGetText(bar_) != result.page) return;  // refused, and said why

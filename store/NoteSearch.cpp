@@ -237,6 +237,10 @@ SearchWalk::SearchWalk(const std::string& root, const std::wstring& query, Searc
   }
   for (const WIN32_FIND_DATAA& entry : ListFolder(root_)) {
     if (IsPageEntry(entry)) pages_.push_back(entry.cFileName);
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EqualsNoCase(entry.cFileName, kRootIniName)) {
+      rootIni_ = entry;
+      hasRootIni_ = true;
+    }
   }
   std::sort(pages_.begin(), pages_.end(), [](const std::string& a, const std::string& b) {
     return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
@@ -249,7 +253,19 @@ void SearchWalk::NextFolder() {
   entries_.clear();
   entryIndex_.clear();
   entry_ = 0;
-  if (++page_ >= pages_.size()) done_ = true;
+  if (++page_ < pages_.size()) return;
+  SearchBarMinis();
+  done_ = true;
+}
+
+void SearchWalk::SearchBarMinis() {
+  std::string path = PathJoin(root_, kRootIniName);
+  if (!hasRootIni_ || path.empty()) return;
+  SearchNoteTexts texts;
+  texts.minis = &cache_->Get(path, rootIni_, &ReadMiniTextsForSearch);
+  SearchResult result;
+  // The bar has no name to be found by.
+  if (MatchNote(std::wstring(), texts, words_, foldedWords_, &result)) results_.push_back(std::move(result));
 }
 
 bool SearchWalk::Step(const std::function<bool()>& more) {
@@ -278,7 +294,8 @@ void SearchWalk::SearchEntry(const WIN32_FIND_DATAA& entry) {
   std::string path = PathJoin(folder, entry.cFileName);
   if (path.empty()) return;
   SearchNoteTexts texts;
-  if (kind == NoteKind::kText) {
+  uint64_t size = (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+  if (kind == NoteKind::kText && size <= kMaxSearchedFileBytes) {
     texts.body = &cache_->Get(path, entry, &ReadTextNoteForSearch);
   } else if (kind == NoteKind::kBrowser) {
     texts.url = &cache_->Get(path, entry, &ReadUrlForSearch);

@@ -108,9 +108,10 @@ struct SearchNoteTexts {
 bool MatchNote(const std::wstring& name, const SearchNoteTexts& texts, const std::vector<std::wstring>& words,
                const std::vector<FoldedText>& foldedWords, SearchResult* result);
 
-// One query over the store: the pages of the root folder in listing order,
-// then common. Step does work until more() is false between two notes and
-// returns whether the walk has finished.
+// One query over the store: the pages of the root folder by name, then
+// common, then the main bar's own mini notes (in root.ini; a result with
+// no page and no note name). Step does work until more() is false between
+// two notes and returns whether the walk has finished.
 class SearchWalk {
  public:
   SearchWalk(const std::string& root, const std::wstring& query, SearchCache* cache);
@@ -121,12 +122,15 @@ class SearchWalk {
  private:
   void NextFolder();
   void SearchEntry(const WIN32_FIND_DATAA& entry);
+  void SearchBarMinis();
 
   std::string root_;
   std::vector<std::wstring> words_;
   std::vector<FoldedText> foldedWords_;
   SearchCache* cache_;
   std::vector<std::string> pages_;  // page folder names, then "" for common
+  WIN32_FIND_DATAA rootIni_{};
+  bool hasRootIni_ = false;
   size_t page_ = 0;
   std::vector<WIN32_FIND_DATAA> entries_;
   std::map<std::string, size_t> entryIndex_;  // names of the folder, lower case ASCII
@@ -137,5 +141,8 @@ class SearchWalk {
 };
 
 constexpr size_t kSnippetChars = 60;
+// A text note file larger than this is searched by its name only: the
+// search keeps what it reads while its window is open.
+constexpr uint64_t kMaxSearchedFileBytes = 32 * 1024 * 1024;
 
 }  // namespace memo

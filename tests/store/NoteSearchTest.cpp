@@ -134,8 +134,9 @@ TEST_F(NoteSearchWalkTest, SearchesEveryPageAndCommonByKindAndReadsEachFileOnce)
   ASSERT_TRUE(WriteBytes(At("common\\kiwi folder\\inside.txt"), "kiwi"));
   MakeFolder("alpha\\folder note");
   ASSERT_TRUE(WriteBytes(At("alpha\\folder note\\b.txt"), "kiwi"));
+  IniSet(At("root.ini"), "Mini2", "Text", "4B495749");  // "KIWI", a mini note of the bar
 
-  EXPECT_EQ(Found(L"kiwi"), (std::vector<std::string>{"beta|hidden.txt", "beta|owner.bmp", "beta|utf8.txt",
+  EXPECT_EQ(Found(L"kiwi"), (std::vector<std::string>{"beta|hidden.txt", "beta|owner.bmp", "beta|utf8.txt", "|",
                                                        "|\"kiwi folder\"", "|\"site.url\""}));
   EXPECT_EQ(Found(L"会議 KIWI"), (std::vector<std::string>{"beta|utf8.txt"}));
   size_t reads = cache_.reads();
