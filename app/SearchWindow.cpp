@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 

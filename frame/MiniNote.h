@@ -70,8 +70,8 @@ class MiniNote : public WindowObject, public virtual DropTarget {
 // owner or no title).
 std::string MiniNoteSettingsFile(HWND mini);
 // Text and IDL of a section, as a mini note stores them: an empty text or no
-// link removes the key.
-// (ReadMiniText, which the search reads too, is in store/Settings.h.)
+// link removes the key. The text is read back by ReadMiniText
+// (store/Settings.h), which the search shares.
 void WriteMiniText(const std::string& file, const std::string& section, const std::string& text);
 // Whether a mini note's body holds the stored text, so that writing the
 // body's text back keeps it. A mini note without a body (its creation
