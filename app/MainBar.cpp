@@ -4,8 +4,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/Hotkeys.h"
 #include "app/MainMenu.h"
 #include "app/Registry.h"
+#include "app/SearchWindow.h"
 #include "app/SettingsPage.h"
 #include "app/Splash.h"
 #include "app/Startup.h"
@@ -131,6 +133,7 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       SetTooltip(hwnd, ::GetDlgItem(hwnd, kCmdMenuButton), "メニュー");
       SetTooltip(hwnd, ::GetDlgItem(hwnd, kCmdPageList), "ページ一覧");
       AddTrayIcon(hwnd);
+      RegisterHotkeys(hwnd);
       return 0;
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT:
@@ -169,9 +172,13 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       OnTray(hwnd, lParam);
       return 0;
     case kMsgExtraPages:
-      // The application settings page follows the page's own pages.
-      if (lParam) *reinterpret_cast<const ExtraPage**>(lParam) = &settingsPage_;
-      return 1;
+      // The application settings and shortcut key pages follow the page's
+      // own pages.
+      if (lParam) *reinterpret_cast<const ExtraPage**>(lParam) = pages_;
+      return sizeof(pages_) / sizeof(pages_[0]);
+    case WM_HOTKEY:
+      OnHotkey(hwnd, wParam);
+      return 0;
     case kMsgShowButtons:
       ShowButtons(hwnd);
       return 0;
@@ -213,6 +220,8 @@ void MainBar::OnDestroy(HWND hwnd) {
   // From here on the program is ending: a copy started now waits for this
   // one to end instead of waking a bar that is going away.
   AnnounceQuit();
+  UnregisterHotkeys(hwnd);
+  CloseSearchWindow();
   pageWatch_.Stop();
   CloseNotes();
   RemoveTrayIcon(hwnd);
@@ -359,6 +368,9 @@ bool MainBar::OnCommand(HWND hwnd, int id, int code, HWND control, LRESULT* resu
     case kCmdPageList:
       OpenPageList(hwnd);
       return true;
+    case kCmdSearch:
+      OpenSearchWindow(hwnd);
+      return true;
     case kCmdSplash:
       // The splash shows the bar as it closes. Without one (no picture, no
       // memory) the bar must still appear, as the splash would leave it.
@@ -467,7 +479,21 @@ void MainBar::DeletePage(HWND hwnd) {
   ShellDelete(hwnd, folder);
 }
 
-LRESULT MainBar::NewNote(HWND hwnd, int command) {
+void MainBar::OnHotkey(HWND hwnd, WPARAM id) {
+  int command = HotkeyCommand(id);
+  if (command != kCmdNewText) {
+    if (command != 0) ::SendMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    return;
+  }
+  // Typed into at once: the system lets the program that received the
+  // hotkey take the foreground.
+  HWND note = nullptr;
+  if (NewNote(hwnd, command, &note) != 0 || !note) return;
+  ::SetForegroundWindow(note);
+  if (HWND body = ::GetDlgItem(note, kIdBody)) ::SetFocus(body);
+}
+
+LRESULT MainBar::NewNote(HWND hwnd, int command, HWND* created) {
   // Without a current page a plain name would resolve into the root folder.
   if (CurrentPage().empty()) return 0;
   for (const NewNoteModel& model : kNewNoteModels) {
@@ -484,7 +510,8 @@ LRESULT MainBar::NewNote(HWND hwnd, int command) {
                 path);
       return -1;
     }
-    OpenNoteWindow(name, true, false);
+    HWND note = OpenNoteWindow(name, true, false);
+    if (created) *created = note;
     return 0;
   }
   return 0;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/HotkeyPage.h"
 #include "app/PageWatch.h"
 #include "app/SettingsPage.h"
 #include "frame/PropertySheet.h"
@@ -38,15 +39,18 @@ class MainBar : public TopLevelWindow {
   void OpenStartPage(HWND hwnd);
   void NewPage(HWND hwnd);
   void DeletePage(HWND hwnd);
-  LRESULT NewNote(HWND hwnd, int command);
+  // created, when given, receives the new note's window.
+  LRESULT NewNote(HWND hwnd, int command, HWND* created = nullptr);
+  void OnHotkey(HWND hwnd, WPARAM id);
   void OpenPageList(HWND hwnd);
   void OnPageListCloseUp(HWND hwnd, HWND combo);
 
   void AddTrayIcon(HWND hwnd);
   void RemoveTrayIcon(HWND hwnd);
 
-  // The one page the bar adds to its property sheet.
-  ExtraPage settingsPage_{IDD_PAGE_SETTINGS, &SettingsPageProc, ::GetModuleHandleA(nullptr)};
+  // The pages the bar adds to its property sheet, in this order.
+  ExtraPage pages_[2] = {{IDD_PAGE_SETTINGS, &SettingsPageProc, ::GetModuleHandleA(nullptr)},
+                         {IDD_PAGE_HOTKEYS, &HotkeyPageProc, ::GetModuleHandleA(nullptr)}};
   PageWatch pageWatch_;
   UniqueIcon trayIcon_;
   bool trayAdded_ = false;

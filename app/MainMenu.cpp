@@ -91,12 +91,24 @@ UniqueMenu BuildHelpMenu() {
 
 // The edge bars standing for a minimized note: a bar carries its note's
 // name as its text.
-void CloseEdgeBarsOf(const std::string& name) {
+std::vector<HWND> EdgeBarsOf(const std::string& name) {
+  std::vector<HWND> bars;
   DWORD thread = ::GetCurrentThreadId();
   for (HWND bar = ::FindWindowExA(nullptr, nullptr, kClassEdgeBar, name.c_str()); bar;
        bar = ::FindWindowExA(nullptr, bar, kClassEdgeBar, name.c_str())) {
-    if (::GetWindowThreadProcessId(bar, nullptr) == thread) ::PostMessageA(bar, WM_CLOSE, 0, 0);
+    if (::GetWindowThreadProcessId(bar, nullptr) == thread) bars.push_back(bar);
   }
+  return bars;
+}
+
+void CloseEdgeBarsOf(const std::string& name) {
+  for (HWND bar : EdgeBarsOf(name)) ::PostMessageA(bar, WM_CLOSE, 0, 0);
+}
+
+HWND OpenHiddenNote(const std::string& name) {
+  HWND opened = OpenNoteWindow(name, true, true);
+  if (opened) HwndSetStyle(opened, HwndStyle(opened) & ~kStyleHidden);
+  return opened;
 }
 
 void ToggleNote(const std::string& name) {
@@ -110,12 +122,19 @@ void ToggleNote(const std::string& name) {
     ::PostMessageA(open, WM_CLOSE, 0, 0);
     return;
   }
-  if (HWND opened = OpenNoteWindow(name, true, true)) {
-    HwndSetStyle(opened, HwndStyle(opened) & ~kStyleHidden);
-  }
+  OpenHiddenNote(name);
 }
 
 }  // namespace
+
+HWND ShowNote(const std::string& name) {
+  std::vector<HWND> bars = EdgeBarsOf(name);
+  if (!bars.empty()) {
+    ::SendMessageA(bars.front(), kMsgRestore, 0, 1);
+    if (HWND note = FindNoteWindow(name)) return note;
+  }
+  return OpenHiddenNote(name);
+}
 
 std::vector<WIN32_FIND_DATAA> SortedRootListing() {
   std::vector<WIN32_FIND_DATAA> listing = ListFolder(RootFolder());
@@ -158,6 +177,7 @@ UniqueMenu BuildMainMenu(bool hasPage, MainMenuSources* sources) {
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   AppendPopup(menu.get(), BuildNotesMenu(notes), "表示する付箋(&H)", !notes.empty());
   AppendPopup(menu.get(), BuildPagesMenu(listing), "表示するページ(&P)", listing.size() >= 2);
+  ::AppendMenuA(menu.get(), MF_STRING, kCmdSearch, "付箋を検索(&S)...");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(menu.get(), MF_STRING | Enabled(hasPage), kCmdDelete, "このページを削除(&D)");
   ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);

@@ -35,6 +35,10 @@ UniqueMenu BuildMainMenu(bool hasPage, MainMenuSources* sources);
 // "pages to show" sub-menu numbers them.
 std::vector<WIN32_FIND_DATAA> SortedRootListing();
 
+// Shows a note as "表示する付箋" does, also one that is hidden, or restores
+// it from its edge bar; the note's window, or nullptr.
+HWND ShowNote(const std::string& name);
+
 // Carries out a chosen id against the listings the menu was built from.
 void RunMainMenuCommand(HWND bar, UINT id, const std::vector<WIN32_FIND_DATAA>& rootListing,
                         const std::vector<std::string>& noteList);

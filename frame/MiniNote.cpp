@@ -118,14 +118,6 @@ void WriteMiniText(const std::string& file, const std::string& section, const st
   }
 }
 
-std::string ReadMiniText(const std::string& file, const std::string& section) {
-  std::vector<unsigned char> bytes = HexDecode(IniReadLongString(file, section.c_str(), kKeyText));
-  std::string text(bytes.begin(), bytes.end());
-  size_t zero = text.find('\0');
-  if (zero != std::string::npos) text.resize(zero);
-  return text;
-}
-
 bool MiniBodyHoldsText(HWND mini) {
   HWND body = Body(mini);
   return body && ::GetPropA(body, kPropBodyLoaded);

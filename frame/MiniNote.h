@@ -15,6 +15,7 @@
 #include "frame/MiniNoteGeometry.h"
 #include "frame/WindowObject.h"
 #include "store/Handles.h"
+#include "store/Settings.h"
 
 namespace memo {
 
@@ -69,9 +70,9 @@ class MiniNote : public WindowObject, public virtual DropTarget {
 // owner or no title).
 std::string MiniNoteSettingsFile(HWND mini);
 // Text and IDL of a section, as a mini note stores them: an empty text or no
-// link removes the key.
+// link removes the key. The text is read back by ReadMiniText
+// (store/Settings.h), which the search shares.
 void WriteMiniText(const std::string& file, const std::string& section, const std::string& text);
-std::string ReadMiniText(const std::string& file, const std::string& section);
 // Whether a mini note's body holds the stored text, so that writing the
 // body's text back keeps it. A mini note without a body (its creation
 // failed, or it is gone) must leave the stored text alone.

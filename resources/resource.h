@@ -48,5 +48,14 @@
 #define IDC_SETTINGS_MINANIM 1015
 #define IDC_SETTINGS_SPLASH 1021
 
+// The main bar's shortcut key page: a hotkey control and a state text per key.
+#define IDD_PAGE_HOTKEYS 106
+#define IDC_HOTKEY_NEW 1030
+#define IDC_HOTKEY_SEARCH 1031
+#define IDC_HOTKEY_FRONT 1032
+#define IDC_HOTKEY_NEW_STATE 1040
+#define IDC_HOTKEY_SEARCH_STATE 1041
+#define IDC_HOTKEY_FRONT_STATE 1042
+
 // The splash picture: 320 x 240, 256 colours.
 #define IDB_SPLASH 105

@@ -2,26 +2,30 @@
 # Builds the benchmarks and runs them under Wine inside Xvfb; each compares
 # the program against baselines measured in the same run and prints the
 # ratios. `cmake --build build --target bench` runs them all this way.
-# Usage: bench.sh [all|page|folder] [RUNS [NOTES]]
-#   all    (default) both below
+# Usage: bench.sh [all|page|folder|search] [RUNS [NOTES]]
+#   all    (default) all three below
 #   page   start-up to the main bar, a page switch to 100 text notes, a start
 #          on that page and the working set with it open, each against a
 #          plain program; also the times to switch away and to quit (5 runs
 #          by default; NOTES changes the size of the page)
 #   folder opening a folder note on 10,000 files against a plain tree view,
 #          and a refresh after one added file against the full open (3 runs)
+#   search the search window's walk over 1,000 and 10,000 text notes on 20
+#          pages (first results, complete, the next query, the longest
+#          slice) against reading every file once (3 runs)
 # The build folder is ./build, or $MEMOPANE_BUILD_DIR when set; with
 # MEMOPANE_BENCH_BUILT=1 the benchmarks are taken as they are built.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${MEMOPANE_BUILD_DIR:-$root/build}"
-targets="memopane_bench memopane_folder_bench"
+targets="memopane_bench memopane_folder_bench memopane_search_bench"
 case "${1:-}" in
   ""|[0-9]*) ;;
   all) shift ;;
   page) targets=memopane_bench; shift ;;
   folder) targets=memopane_folder_bench; shift ;;
-  *) echo "usage: bench.sh [all|page|folder] [runs [notes]]" >&2; exit 2 ;;
+  search) targets=memopane_search_bench; shift ;;
+  *) echo "usage: bench.sh [all|page|folder|search] [runs [notes]]" >&2; exit 2 ;;
 esac
 if [ ! -f "$build/CMakeCache.txt" ]; then
   "$root/scripts/build.sh"

@@ -447,4 +447,12 @@ size_t IdlSize(PCUIDLIST_RELATIVE idl) {
   }
 }
 
+std::string ReadMiniText(const std::string& file, const std::string& section) {
+  std::vector<unsigned char> bytes = HexDecode(IniReadLongString(file, section.c_str(), kKeyText));
+  std::string text(bytes.begin(), bytes.end());
+  size_t zero = text.find('\0');
+  if (zero != std::string::npos) text.resize(zero);
+  return text;
+}
+
 }  // namespace memo

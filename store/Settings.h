@@ -20,6 +20,9 @@ constexpr char kKeyCurrentPage[] = "CurrentPage";
 constexpr char kKeySplash[] = "Splash";
 constexpr char kKeyMinAnim[] = "MinAnim";
 constexpr char kKeyAutoRun[] = "AutoRun";
+constexpr char kKeyHotkeyNew[] = "HotkeyNew";        // a hotkey control's value; 0 for none
+constexpr char kKeyHotkeySearch[] = "HotkeySearch";
+constexpr char kKeyHotkeyFront[] = "HotkeyFront";
 constexpr char kKeyStyle[] = "Style";
 constexpr char kKeyX[] = "X";
 constexpr char kKeyY[] = "Y";
@@ -86,6 +89,10 @@ class MiniSectionNamer {
   std::unordered_set<std::string> used_;  // folded to lower case
   int next_ = 1;
 };
+
+// The text of a mini note's section, as the mini note stores it (its bytes
+// in hexadecimal), up to a NUL; "" when there is none.
+std::string ReadMiniText(const std::string& file, const std::string& section);
 
 // The first name a MiniSectionNamer would hand out.
 std::string UniqueMiniSection(const std::string& file, const char* format,

@@ -118,6 +118,20 @@ TEST_F(MainMenuTest, WithoutPageOnlyThePageFreeItemsAreEnabled) {
   for (const Item& item : Items(help->sub)) EXPECT_TRUE(item.separator || !item.grayed) << item.text;
 }
 
+TEST_F(MainMenuTest, SearchFollowsThePagesToShowWithOrWithoutAPage) {
+  for (bool hasPage : {false, true}) {
+    if (hasPage) UsePage("page");
+    std::vector<Item> top = Build(hasPage);
+    for (size_t i = 0; i + 1 < top.size(); ++i) {
+      if (top[i].text != "表示するページ(&P)") continue;
+      EXPECT_EQ(top[i + 1].text, "付箋を検索(&S)...");
+      EXPECT_EQ(top[i + 1].id, 290u);
+      EXPECT_FALSE(top[i + 1].grayed);
+    }
+    ASSERT_TRUE(FindId(top, 290)) << hasPage;
+  }
+}
+
 TEST_F(MainMenuTest, WithPageEverythingIsEnabledOnceThereAreNotes) {
   UsePage("page");
   std::vector<Item> top = Build(true);

@@ -4,6 +4,7 @@
 // new root folder (closes the page, falls back to the default folder for a
 // path that does not exist, refused below the current root).
 #include <windows.h>
+#include <commctrl.h>
 #include <prsht.h>
 
 #include <gtest/gtest.h>
@@ -250,6 +251,35 @@ TEST_F(SettingsPageTest, FolderBelowTheCurrentRootIsRefusedAndNothingCloses) {
     EXPECT_EQ(RegGet(kAppKey, "RootPath2").value_or(""), root_.path());
     EXPECT_FALSE(FolderExists(root_ / "inner\\common"));
   }
+  EXPECT_EQ(app_.Quit(), 0u);
+}
+
+// The shortcut key page after it: a key another program holds is named
+// there, and a key cleared is given up at once.
+TEST_F(SettingsPageTest, ShortcutKeyPageNamesAHeldKeyAndGivesUpACleared) {
+  constexpr int kNewKey = 1030, kNewState = 1040, kFrontState = 1042;
+  HWND other = ::CreateWindowExA(0, "STATIC", "other program", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(::RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, 'M'));
+  MakeFolder(root_ / "page");
+  HWND bar = Start("page");
+  ASSERT_TRUE(bar);
+  EXPECT_TRUE(app_.NoDialogFor(500)) << "no box at the start";
+  HWND sheet = nullptr;
+  ASSERT_TRUE(OpenSettings(bar, &sheet));
+  ::SendMessageA(sheet, PSM_SETCURSEL, kSettingsPage + 1, 0);
+  HWND page = reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  ASSERT_TRUE(page);
+  EXPECT_EQ(WindowText(page), "ショートカットキー");
+  EXPECT_EQ(::SendDlgItemMessageA(page, kNewKey, HKM_GETHOTKEY, 0, 0), 0x64E) << "Ctrl+Alt+N";
+  EXPECT_EQ(WindowText(::GetDlgItem(page, kNewState)), "");
+  EXPECT_EQ(WindowText(::GetDlgItem(page, kFrontState)), "他のプログラムが使用しています");
+
+  ::SendDlgItemMessageA(page, kNewKey, HKM_SETHOTKEY, 0, 0);
+  ASSERT_TRUE(Close(sheet, IDOK));
+  EXPECT_EQ(IniGet(root_ / "root.ini", "Info", "HotkeyNew"), "0");
+  EXPECT_TRUE(::RegisterHotKey(other, 2, MOD_CONTROL | MOD_ALT, 'N')) << "no longer the program's";
+  ::DestroyWindow(other);
   EXPECT_EQ(app_.Quit(), 0u);
 }
 

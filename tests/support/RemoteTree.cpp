@@ -1,4 +1,4 @@
-// Tree views of another process.
+// Tree and list views of another process.
 #include "tests/support/RemoteTree.h"
 
 #include <cstring>
@@ -108,6 +108,35 @@ std::optional<RECT> TreeItemLabelRect(HWND tree, HTREEITEM item) {
   }
   ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
+}
+
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+  std::vector<std::vector<std::string>> rows;
+  RemoteBuffer buffer(list);
+  if (!buffer.base()) return rows;
+  LRESULT count = Send(list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT row = 0; row < count; ++row) {
+    std::vector<std::string> texts;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMW query{};
+      query.iSubItem = column;
+      query.pszText = reinterpret_cast<LPWSTR>(buffer.base() + kTextOffset);
+      query.cchTextMax = static_cast<int>((kBufferSize - kTextOffset) / sizeof(WCHAR));
+      WCHAR empty = 0;
+      buffer.Write(kTextOffset, &empty, sizeof(empty));
+      buffer.Write(0, &query, sizeof(query));
+      DWORD_PTR ignored = 0;
+      ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buffer.base()),
+                            SMTO_ABORTIFHUNG, 5000, &ignored);
+      WCHAR text[(kBufferSize - kTextOffset) / sizeof(WCHAR)] = {};
+      buffer.Read(kTextOffset, text, sizeof(text) - sizeof(WCHAR));
+      char ansi[kBufferSize] = {};
+      ::WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof(ansi) - 1, nullptr, nullptr);
+      texts.push_back(ansi);
+    }
+    rows.push_back(std::move(texts));
+  }
+  return rows;
 }
 
 }  // namespace memo::test

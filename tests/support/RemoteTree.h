@@ -1,5 +1,6 @@
-// Reading the program's tree views from the test process: the items live in
-// the program's memory, so each query goes through a buffer allocated there.
+// Reading the program's tree and list views from the test process: the
+// items live in the program's memory, so each query goes through a buffer
+// allocated there.
 #pragma once
 
 #include <windows.h>
@@ -29,5 +30,9 @@ std::optional<RECT> TreeItemLabelRect(HWND tree, HTREEITEM item);
 // Label editing: starts it on the item, types text into the edit box and
 // posts its end, so that the program's answer (a box) can be awaited.
 bool TreeRenameItem(HWND tree, HTREEITEM item, const std::string& text);
+
+// The texts of a report list's rows (columns 0 to columns - 1), read through
+// the wide messages and given in the code page.
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
 
 }  // namespace memo::test
