@@ -75,11 +75,13 @@ HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
   if (HWND open = FindNoteWindow(noteName)) return open;
   std::string path = NotePath(noteName);
   if (path.empty()) return nullptr;
+  // The kind first: a page folder may hold thousands of other files, and
+  // each settings read costs far more than a look at the name.
+  const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
+  if (windowClass == nullptr) return nullptr;
   int style = IniReadInt(PathAppend(path, ".ini"), kSectionWindow, kKeyStyle,
                          static_cast<int>(kDefaultNoteStyle));
   if (!force && (static_cast<DWORD>(style) & kStyleHidden)) return nullptr;
-  const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
-  if (windowClass == nullptr) return nullptr;
   HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
                                 NoteWindowStyle(style), CW_USEDEFAULT, CW_USEDEFAULT,
                                 kNoteWindowWidth, kNoteWindowHeight, nullptr, nullptr,
