@@ -120,12 +120,10 @@ for s in a b; do
 done
 
 # --- Two Wine prefixes, made once and kept in the build folder.
-for s in a b; do
-  eval "prefix_$s=\$build/wineprefix-sync-$s"
-  prefixes="$prefixes $(get prefix "$s")"
-  eval "root_$s=\$work/root-$s"
-  mkdir -p "$(get root "$s")/.stfolder"
-done
+prefix_a="$build/wineprefix-sync-a" prefix_b="$build/wineprefix-sync-b"
+prefixes="$prefix_a $prefix_b"
+root_a="$work/root-a" root_b="$work/root-b"
+mkdir -p "$root_a/.stfolder" "$root_b/.stfolder"
 for s in a b; do
   (
     export DISPLAY
@@ -136,7 +134,9 @@ for s in a b; do
   ) &
   eval "prepare_$s=\$!"
 done
-wait "$prepare_a" && wait "$prepare_b" || { echo "sync-test: the Wine prefixes did not start" >&2; exit 1; }
+prepared=0
+for s in a b; do wait "$(get prepare "$s")" || prepared=1; done
+[ $prepared = 0 ] || { echo "sync-test: the Wine prefixes did not start" >&2; exit 1; }
 
 # --- Two engines on loopback, each knowing the other by its address.
 for s in a b; do
