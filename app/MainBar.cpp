@@ -121,6 +121,12 @@ LRESULT MainBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case kMsgOpenStartPage:
       OpenStartPage(hwnd);
       return 0;
+    case WM_TIMER:
+      if (wParam == kTimerPageWatch) {
+        pageWatch_.Poll();
+        return 0;
+      }
+      break;
     case kMsgFinishStart:
       SetTooltip(hwnd, ::GetDlgItem(hwnd, kCmdMenuButton), "メニュー");
       SetTooltip(hwnd, ::GetDlgItem(hwnd, kCmdPageList), "ページ一覧");
@@ -207,6 +213,7 @@ void MainBar::OnDestroy(HWND hwnd) {
   // From here on the program is ending: a copy started now waits for this
   // one to end instead of waking a bar that is going away.
   AnnounceQuit();
+  pageWatch_.Stop();
   CloseNotes();
   RemoveTrayIcon(hwnd);
   ::PostQuitMessage(0);
@@ -381,6 +388,8 @@ bool MainBar::OnSetText(HWND hwnd, const std::string& text) {
       std::string oldFolder = PathJoin(root, current);
       if (IsFolder(oldFolder) && !PathExists(newFolder)) {
         BroadcastRefresh(1);
+        // A watched folder cannot be renamed.
+        pageWatch_.Stop();
         bool renamed = ShellRename(hwnd, oldFolder, newFolder);
         // The new name is current before the windows rebuild: a folder note
         // finds its folder through the current page.
@@ -390,6 +399,8 @@ bool MainBar::OnSetText(HWND hwnd, const std::string& text) {
           IniFlush(rootIni);
         }
         BroadcastRefresh(0);
+        // On the new name once it is the current page, or on the old one.
+        pageWatch_.Start(hwnd);
         if (!renamed) return false;
         ::InvalidateRect(hwnd, nullptr, TRUE);
         return true;
@@ -404,6 +415,7 @@ bool MainBar::OnSetText(HWND hwnd, const std::string& text) {
 }
 
 void MainBar::SwitchTo(HWND hwnd, const std::string& page) {
+  pageWatch_.Stop();
   CloseNotes();
   std::string rootIni = RootIniPath();
   IniWriteString(rootIni, kSectionInfo, kKeyCurrentPage, page.c_str());
@@ -420,6 +432,9 @@ void MainBar::SwitchTo(HWND hwnd, const std::string& page) {
     for (const WIN32_FIND_DATAA& entry : ListFolder(CurrentPageFolder())) {
       if (HWND note = OpenNoteWindow(entry.cFileName, false, false)) ::UpdateWindow(note);
     }
+    // Watched from now on: what another program changes in the page shows
+    // without a switch.
+    pageWatch_.Start(hwnd);
   }
   ::InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/PageWatch.h"
 #include "app/SettingsPage.h"
 #include "frame/PropertySheet.h"
 #include "frame/TopLevelWindow.h"
@@ -46,6 +47,7 @@ class MainBar : public TopLevelWindow {
 
   // The one page the bar adds to its property sheet.
   ExtraPage settingsPage_{IDD_PAGE_SETTINGS, &SettingsPageProc, ::GetModuleHandleA(nullptr)};
+  PageWatch pageWatch_;
   UniqueIcon trayIcon_;
   bool trayAdded_ = false;
 };

@@ -19,6 +19,9 @@ constexpr UINT kMsgRedraw = 0x8109;           // full redraw
 constexpr UINT kMsgSetLink = 0x810A;          // to a mini note; lParam = item id list taken over, or 0
 constexpr UINT kMsgOpenStartPage = 0x810B;    // posted to the main bar as it first shows
 constexpr UINT kMsgFinishStart = 0x810C;      // posted to the main bar at its creation: tooltips, tray icon
+// From the main bar to a note whose file another program changed (wParam 1)
+// or removed (wParam 0); returns non-zero when the note stays open.
+constexpr UINT kMsgNoteFileChanged = 0x8120;
 constexpr UINT kMsgDropQuery = 0x8201;        // lParam = IDataObject*; non-zero = accept
 constexpr UINT kMsgDropEffect = 0x8202;       // lParam = DWORD* effect
 constexpr UINT kMsgDrop = 0x8203;             // wParam = DWORD* effect, lParam = IDataObject*
@@ -84,6 +87,7 @@ constexpr UINT_PTR kTimerSave = 11;
 constexpr UINT_PTR kTimerMail = 12;
 constexpr UINT_PTR kTimerFolderPoll = 13;
 constexpr UINT_PTR kTimerDropMinis = 14;  // makes the mini notes of a drop a few at a time
+constexpr UINT_PTR kTimerPageWatch = 20;  // the main bar looks at what changed in the open page
 constexpr UINT_PTR kTimerSplashHold = 100;
 constexpr UINT_PTR kTimerSplashFade = 101;
 

@@ -3,6 +3,7 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
+#include "frame/ThreadWindows.h"
 #include "store/FileSystem.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
@@ -45,6 +46,19 @@ HWND FindNoteWindow(const std::string& noteName) {
     if (HWND hwnd = ::FindWindowA(windowClass, noteName.c_str())) return hwnd;
   }
   return nullptr;
+}
+
+std::vector<std::string> OpenNoteNames() {
+  std::vector<std::string> names;
+  for (HWND hwnd : ThreadWindows()) {
+    std::string windowClass = HwndGetClass(hwnd);
+    for (const char* noteClass : kNoteClasses) {
+      if (windowClass != noteClass) continue;
+      std::string name = HwndGetText(hwnd);
+      if (!name.empty()) names.push_back(name);
+    }
+  }
+  return names;
 }
 
 DWORD NoteWindowExStyle(int storedStyle) {

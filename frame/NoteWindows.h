@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "store/Store.h"
 
@@ -22,6 +23,9 @@ std::string SettingsFileOfWindow(HWND hwnd);
 
 // The open window of a note name, looked up among the five note classes.
 HWND FindNoteWindow(const std::string& noteName);
+
+// The names of the open note windows of this thread.
+std::vector<std::string> OpenNoteNames();
 
 // Styles of a new note window from its stored Style: always a tool window,
 // topmost when kept on top or pinned; the note style bits plus a sizing frame.

@@ -128,6 +128,8 @@ LRESULT ItemText::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ACTIVATEAPP:
       OnActivateApp(hwnd, wParam != FALSE);
       break;
+    case kMsgNoteFileChanged:
+      return OnFileChanged(hwnd, wParam != 0);
     case kMsgOpenConflict:
       OpenConflictCopy();
       return 0;
@@ -163,6 +165,7 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   std::string bytes;
   bool read = ReadWholeFile(path, &bytes);
   ShowBytes(hwnd, path, bytes, read, false);
+  if (!readOnly_) NoticeConflictCopy(hwnd, path);
   return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
 }
 

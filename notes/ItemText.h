@@ -73,6 +73,13 @@ class ItemText : public NoteFrame {
   // common), or "".
   std::string FreeConflictCopyName(HWND hwnd, const std::string& path) const;
   void OnActivateApp(HWND hwnd, bool active);
+  // Compares the file with what the note last read or wrote and shows an
+  // outside change; edits meet it as a conflict copy now (copyEdits) or at
+  // the next save.
+  void CheckDisk(HWND hwnd, bool copyEdits);
+  LRESULT OnFileChanged(HWND hwnd, bool exists);
+  // A note that is a conflict copy of another note of its folder says whose.
+  void NoticeConflictCopy(HWND hwnd, const std::string& path);
   void OpenConflictCopy();
   void ShowNotice(HWND hwnd, const std::string& text);
   void HideNotice(HWND hwnd);

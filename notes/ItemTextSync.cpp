@@ -34,6 +34,10 @@ constexpr char kReadOnlyNotice[] =
     "このファイルは内容をそのまま表示できないため、読み取り専用で開いています"
     "（NUL 文字、文字コードとして正しくないバイト列、または読み込めないファイル）。"
     "元のファイルは変更しません。表示中の内容は「名前を付けて保存」で別のファイルに保存できます。";
+constexpr char kCopyNoticeHead[] = "このメモは「";
+constexpr char kCopyNoticeTail[] =
+    "」の競合コピーです。同じメモが別の場所でも同時に変更されたため、両方の内容を残しています。"
+    "見比べて必要な内容を元のメモに移し、不要になったら削除してください。";
 constexpr char kUtf8Notice[] =
     "このメモにはシステムの文字コードで表せない文字があるため、UTF-8 (BOM 付き) で保存しました。";
 constexpr char kDismissHint[] = "（クリックで閉じる）";
@@ -162,7 +166,21 @@ void ItemText::OpenConflictCopy() {
 void ItemText::OnActivateApp(HWND hwnd, bool active) {
   // The program comes back to the front: the user may have changed the
   // note elsewhere meanwhile. Nothing is saved here.
-  if (!active || readOnly_ || busy_) return;
+  if (active) CheckDisk(hwnd, true);
+}
+
+LRESULT ItemText::OnFileChanged(HWND hwnd, bool exists) {
+  // A file that went away takes its note with it, unless the note holds
+  // edits: those stay, with the notice, until the user decides.
+  if (!exists && (!Modified() || readOnly_) && !busy_) return 0;
+  // Edits meet the outside text at their save, as the user expects of a
+  // note that has not been left.
+  CheckDisk(hwnd, false);
+  return 1;
+}
+
+void ItemText::CheckDisk(HWND hwnd, bool copyEdits) {
+  if (readOnly_ || busy_) return;
   std::string path = OwnPath(hwnd);
   if (path.empty()) return;
   busy_ = true;
@@ -172,7 +190,7 @@ void ItemText::OnActivateApp(HWND hwnd, bool active) {
     case DiskState::kChanged:
       // Without a copy the user's text stays in the note; the next save
       // looks again and asks.
-      if (!Modified() || KeepConflictCopy(hwnd, path, false)) ShowBytes(hwnd, path, bytes, true, true);
+      if (!Modified() || (copyEdits && KeepConflictCopy(hwnd, path, false))) ShowBytes(hwnd, path, bytes, true, true);
       break;
     case DiskState::kGone:
       if (!goneNoticed_) {
@@ -185,6 +203,12 @@ void ItemText::OnActivateApp(HWND hwnd, bool active) {
       break;
   }
   EndBusy(hwnd);
+}
+
+void ItemText::NoticeConflictCopy(HWND hwnd, const std::string& path) {
+  std::string name = Unquote(HwndGetText(hwnd));
+  std::string original = ConflictCopyOriginalIn(ParentForCreate(path), name);
+  if (!original.empty()) ShowNotice(hwnd, kCopyNoticeHead + original + kCopyNoticeTail + kDismissHint);
 }
 
 void ItemText::ShowNotice(HWND hwnd, const std::string& text) {

@@ -2,6 +2,7 @@
 #include "store/FileStamp.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "store/FileSystem.h"
 #include "store/Handles.h"
@@ -75,6 +76,66 @@ std::string ConflictCopyName(const std::string& noteName, const SYSTEMTIME& when
   if (number > 1) result += " " + std::to_string(number);
   result += ")" + extension;
   return quoted ? Quote(result) : result;
+}
+
+std::vector<std::string> ConflictCopyOriginals(const std::string& name) {
+  std::vector<std::string> originals;
+  std::string extension = ExtensionOf(name);
+  std::string base = BaseNameOf(name);
+  auto isDigits = [](const std::string& text, size_t at, size_t n) {
+    if (text.size() < at + n) return false;
+    for (size_t i = at; i < at + n; ++i) {
+      if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
+  };
+  auto isUpperOrDigit = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); };
+  // Syncthing: ".sync-conflict-YYYYMMDD-HHMMSS-" and seven characters of
+  // the device that lost. ASCII below 0x40 is never a trail byte, so the
+  // searches below find no half of a double-byte character.
+  const std::string syncthing = ".sync-conflict-";
+  size_t at = name.find(syncthing);
+  if (at != std::string::npos && at > 0) {
+    size_t stamp = at + syncthing.size();
+    size_t tail = stamp + 8 + 1 + 6 + 1 + 7;
+    bool ok = name.size() >= tail && isDigits(name, stamp, 8) && name[stamp + 8] == '-' &&
+              isDigits(name, stamp + 9, 6) && name[stamp + 15] == '-';
+    for (size_t i = stamp + 16; ok && i < tail; ++i) ok = isUpperOrDigit(name[i]);
+    if (ok && (tail == name.size() || name[tail] == '.')) originals.push_back(name.substr(0, at) + name.substr(tail));
+  }
+  // Ours and Dropbox's: a part in parentheses at the end of the base name.
+  size_t open = base.rfind(" (");
+  if (open != std::string::npos && open > 0 && base.back() == ')') {
+    std::string inside = base.substr(open + 2, base.size() - open - 3);
+    bool ours = base.compare(open, strlen(kConflictOpen), kConflictOpen) == 0;
+    if (ours || inside.find("conflicted copy") != std::string::npos ||
+        inside.find("競合コピー") != std::string::npos) {
+      originals.push_back(base.substr(0, open) + extension);
+    }
+  }
+  // OneDrive: "-" and the name of the computer that lost, up to 15
+  // capitals, digits and hyphens; only where no other engine's form is.
+  if (!originals.empty() || at != std::string::npos) return originals;
+  for (size_t dash = base.rfind('-'); dash != std::string::npos && dash > 0; dash = base.rfind('-', dash - 1)) {
+    std::string computer = base.substr(dash + 1);
+    if (computer.empty() || computer.size() > 15) break;
+    bool ok = true, letter = false;
+    for (char c : computer) {
+      ok = ok && (isUpperOrDigit(c) || c == '-');
+      letter = letter || (c >= 'A' && c <= 'Z');
+    }
+    if (!ok) break;
+    if (letter) originals.push_back(base.substr(0, dash) + extension);
+  }
+  return originals;
+}
+
+std::string ConflictCopyOriginalIn(const std::string& folder, const std::string& name) {
+  for (const std::string& original : ConflictCopyOriginals(name)) {
+    std::string path = PathJoin(folder, original);
+    if (!path.empty() && original != name && PathExists(path) && !IsFolder(path)) return original;
+  }
+  return std::string();
 }
 
 bool IsFreeCopyName(const std::vector<std::string>& folders, const std::string& name) {

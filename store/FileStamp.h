@@ -42,6 +42,17 @@ DiskState CompareWithDisk(const std::string& path, const FileStamp& known, std::
 // not nested. Quotes of a note of common are kept.
 std::string ConflictCopyName(const std::string& noteName, const SYSTEMTIME& when, int number);
 
+// The notes a conflict copy may belong to, by its bare name: ours
+// ("メモ (競合 2026-12-07 1030).txt"), a sync engine's (Syncthing
+// "メモ.sync-conflict-20261207-235656-KISLZUV.txt", Dropbox
+// "メモ (Bob's conflicted copy 2026-12-07).txt" or "... の競合コピー ...",
+// OneDrive "メモ-DESKTOP-AB12.txt"), most likely first; none for a name of
+// no copy. The OneDrive form is ambiguous: callers take the first that exists.
+std::vector<std::string> ConflictCopyOriginals(const std::string& name);
+
+// The first of those that is a file in folder, or "".
+std::string ConflictCopyOriginalIn(const std::string& folder, const std::string& name);
+
 // Whether a conflict copy may take this bare name: no file or folder has it,
 // nor a settings file of it (an orphan would lend the copy its place and
 // its hidden bit), in any of the folders whose notes show together.

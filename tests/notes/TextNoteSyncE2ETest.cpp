@@ -91,18 +91,20 @@ TEST(TextNoteSyncTest, AnUneditedNoteShowsEachOutsideWriteAndNeverWritesItBack) 
 TEST(TextNoteSyncTest, AnEditedNoteKeepsBothTextsAndOpensTheConflictCopy) {
   NoteSession session;
   const std::string path = session.NotePath("メモ.txt");
-  ASSERT_TRUE(WriteBytes(path, "base"));
+  // Files in UTF-8, as a sync tool brings them from another computer: the
+  // check compares bytes, and the copy keeps the note's encoding.
+  ASSERT_TRUE(WriteBytes(path, u8"ベース"));
   ASSERT_TRUE(session.Start());
   HWND note = session.WaitNote("メモ.txt");
   ASSERT_TRUE(note);
   HWND body = NoteSession::Body(note);
-  ::SendMessageA(body, EM_SETSEL, 4, 4);
+  ::SendMessageA(body, EM_SETSEL, 3, 3);
   ASSERT_TRUE(PostTyping(body, " mine"));
-  ASSERT_TRUE(WriteBytes(path, "theirs"));
+  ASSERT_TRUE(WriteBytes(path, u8"相手"));
   OtherProgram other;
   ASSERT_TRUE(other.SwitchBackTo(note));
 
-  EXPECT_EQ(WaitBodyText(body, "theirs", 2000), "theirs");
+  EXPECT_EQ(WaitBodyText(body, "相手", 2000), "相手");
   std::string copyName;
   ASSERT_TRUE(WaitUntil([&] {
     for (const std::string& name : ListNames(session.PageFolder())) {
@@ -114,16 +116,16 @@ TEST(TextNoteSyncTest, AnEditedNoteKeepsBothTextsAndOpensTheConflictCopy) {
     return !copyName.empty();
   }));
   EXPECT_EQ(copyName.size(), std::string("メモ (競合 2026-12-07 1030).txt").size()) << copyName;
-  EXPECT_EQ(ReadBytes(session.NotePath(copyName)), "base mine");
+  EXPECT_EQ(ReadBytes(session.NotePath(copyName)), u8"ベース mine");
   HWND copy = session.WaitNote(copyName);
   ASSERT_TRUE(copy) << "the copy opens as a note of the page";
-  EXPECT_EQ(WindowText(NoteSession::Body(copy)), "base mine");
+  EXPECT_EQ(WindowText(NoteSession::Body(copy)), "ベース mine");
   EXPECT_NE(NoteSession::NoticeText(note).find(copyName), std::string::npos) << NoteSession::NoticeText(note);
   EXPECT_TRUE(session.app().NoDialogFor(300));
 
   // The note now saves on top of the outside text, and only once edited.
   ASSERT_TRUE(NoteSession::CloseNote(note));
-  EXPECT_EQ(ReadBytes(path), "theirs");
+  EXPECT_EQ(ReadBytes(path), u8"相手");
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 

@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "store/DirectoryChanges.h"
 #include "store/NoteOps.h"
 #include "store/Settings.h"
+#include "store/TextCodec.h"
 #include "tests/support/TestFiles.h"
 
 namespace memo::test {
@@ -100,6 +103,48 @@ TEST_F(HostileInputTest, ItemIdListsAreAcceptedOnlyWhenTheirSizeFieldsFitExactly
     if (valid) {
       EXPECT_EQ(size, bytes.size());
     }
+  }
+}
+
+TEST_F(HostileInputTest, NoteTextIsExactOnlyWhenItWritesBackTheSameBytes) {
+  const std::string marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+  for (unsigned i = 0; i < cases_ * 10; ++i) {
+    std::vector<unsigned char> raw = Bytes(12);
+    std::string bytes = marks[i % 4] + std::string(raw.begin(), raw.end());
+    DecodedText decoded = DecodeNoteText(bytes, 932);
+    EXPECT_EQ(decoded.text.find(L'\0'), std::wstring::npos);
+    if (!decoded.exact) continue;
+    std::string again;
+    EXPECT_TRUE(EncodeNoteText(decoded.text, decoded.form, &again, 932));
+    EXPECT_EQ(again, bytes) << HexEncode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  }
+}
+
+TEST_F(HostileInputTest, ChangeRecordsAreReadOnlyWithinTheirBytes) {
+  // Two records as the system writes them: "a.txt", then "b".
+  auto record = [](DWORD next, const std::wstring& name, size_t claimed) {
+    std::string bytes(12, '\0');
+    auto length = static_cast<DWORD>(claimed);
+    memcpy(&bytes[0], &next, 4);
+    memcpy(&bytes[8], &length, 4);
+    bytes.append(reinterpret_cast<const char*>(name.data()), name.size() * 2);
+    while (bytes.size() % 4) bytes.push_back('\0');
+    return bytes;
+  };
+  std::string two = record(24, L"a.txt", 10) + record(0, L"b", 2);
+  std::vector<std::wstring> names;
+  ASSERT_TRUE(ParseDirectoryChanges(two.data(), two.size(), &names));
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"a.txt", L"b"}));
+  const std::string bad[] = {
+      record(0, L"a", 200),                   // a name longer than the bytes
+      record(0, L"a", 3),                     // half a character
+      record(400, L"a", 2),                   // a next record beyond them
+      record(6, L"abcd", 8) + record(0, L"b", 2),  // a next record inside this one
+      two.substr(0, 30),                      // cut short
+  };
+  for (const std::string& bytes : bad) {
+    names.clear();
+    EXPECT_FALSE(ParseDirectoryChanges(bytes.data(), bytes.size(), &names));
   }
 }
 

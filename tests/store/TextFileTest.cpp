@@ -228,5 +228,29 @@ TEST(ConflictCopyNameTest, NamedFromTheNoteWithoutNesting) {
   for (const Case& c : cases) EXPECT_EQ(ConflictCopyName(c.note, when, c.number), c.copy) << c.note;
 }
 
+TEST(ConflictCopyNameTest, CopiesOfOursAndOfSyncEnginesNameTheirNote) {
+  struct Case {
+    const char* copy;
+    std::vector<std::string> originals;
+  };
+  const Case cases[] = {
+      {"メモ (競合 2026-12-07 1030 2).txt", {"メモ.txt"}},
+      {"memo.sync-conflict-20261207-235656-KISLZUV.txt", {"memo.txt"}},
+      {"a.b.sync-conflict-20261207-235656-KISLZUV.txt", {"a.b.txt"}},
+      {"memo.sync-conflict-2026120-235656-KISLZUV.txt", {}},   // a digit short
+      {"memo.sync-conflict-20261207-235656-kislzuv.txt", {}},  // no device id
+      {"memo (Bob's conflicted copy 2026-12-07).txt", {"memo.txt"}},
+      {"表 (ボブの競合コピー 2026-12-07).txt", {"表.txt"}},
+      {"表 (x).txt", {}},
+      // OneDrive's computer name may hold hyphens: each split is offered,
+      // the closest first.
+      {"memo-DESKTOP-AB12.txt", {"memo-DESKTOP.txt", "memo.txt"}},
+      {"memo-final.txt", {}},
+      {"memo-2.txt", {}},
+      {"plain.txt", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ConflictCopyOriginals(c.copy), c.originals) << c.copy;
+}
+
 }  // namespace
 }  // namespace memo::test
