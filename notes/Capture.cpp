@@ -6,8 +6,12 @@
 
 #include "frame/Messages.h"
 #include "notes/BitmapFile.h"
+#include "notes/ItemImage.h"
+#include "notes/PictureCodec.h"
 #include "resources/resource.h"
 #include "store/Paths.h"
+#include "store/TextFile.h"
+#include "store/WinText.h"
 
 namespace memo {
 namespace {
@@ -28,12 +32,12 @@ HBITMAP CreateRgbSection(int width, int height) {
   return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-std::string TickBitmapPath() {
+std::string TickPicturePath(const char* extension) {
   char folder[MAX_PATH] = {};
   DWORD n = ::GetTempPathA(MAX_PATH, folder);
   if (n == 0 || n >= MAX_PATH) return {};
   char name[32];
-  std::snprintf(name, sizeof(name), "%d.bmp", static_cast<int>(::GetTickCount()));
+  std::snprintf(name, sizeof(name), "%d%s", static_cast<int>(::GetTickCount()), extension);
   return PathJoin(folder, name);
 }
 
@@ -143,7 +147,7 @@ void Capture::OnMouseMove(HWND hwnd, POINT pt) {
   ToggleOutline(hwnd);
 }
 
-bool Capture::WriteSelection(const RECT& r, const std::string& path) {
+bool Capture::WriteSelection(const RECT& r, const std::string& path, bool png) {
   UniqueBitmap part(CreateRgbSection(r.right - r.left, r.bottom - r.top));
   UniqueMemDC from(::CreateCompatibleDC(nullptr));
   UniqueMemDC to(::CreateCompatibleDC(nullptr));
@@ -153,7 +157,12 @@ bool Capture::WriteSelection(const RECT& r, const std::string& path) {
     SelectScope selectTo(to.get(), part.get());
     ::BitBlt(to.get(), 0, 0, r.right - r.left, r.bottom - r.top, from.get(), r.left, r.top, SRCCOPY);
   }
-  return WriteBitmapFile(part.get(), path);
+  if (!png) return WriteBitmapFile(part.get(), path);
+  std::optional<Pixels> pixels = PixelsOfBitmap(part.get());
+  std::optional<std::string> bytes = pixels ? EncodePng(*pixels, false) : std::nullopt;
+  if (bytes && WriteWholeFile(path, *bytes)) return true;
+  ::DeleteFileA(path.c_str());
+  return false;
 }
 
 void Capture::OnCaptureChanged(HWND hwnd) {
@@ -166,9 +175,10 @@ void Capture::OnCaptureChanged(HWND hwnd) {
   // the put on, only locals are used.
   const HWND view = view_;
   if (r.left < r.right && r.top < r.bottom && ::IsWindow(view)) {
-    std::string path = TickBitmapPath();
+    const bool png = WritesPng(HwndGetText(::GetParent(view)));
+    std::string path = TickPicturePath(png ? ".png" : ".bmp");
     if (!path.empty()) {
-      if (WriteSelection(r, path)) {
+      if (WriteSelection(r, path, png)) {
         ::SendMessageA(::GetParent(view), kMsgImagePut, 0, reinterpret_cast<LPARAM>(path.c_str()));
       }
       ::DeleteFileA(path.c_str());

@@ -1,6 +1,7 @@
 // The screen capture of image notes: a full-screen window showing a frozen
 // picture of the screen, over which the user drags a rectangle; the
-// rectangle is written as a 24-bit bitmap file and put into the image note.
+// rectangle is written as a 24-bit bitmap file (a PNG file for a PNG note)
+// and put into the image note.
 #pragma once
 
 #include <windows.h>
@@ -33,7 +34,7 @@ class Capture : public WindowObject, public virtual DropTarget {
   void OnMouseMove(HWND hwnd, POINT pt);
   void OnCaptureChanged(HWND hwnd);
   void ToggleOutline(HWND hwnd);
-  bool WriteSelection(const RECT& r, const std::string& path);
+  bool WriteSelection(const RECT& r, const std::string& path, bool png);
 
   HWND view_ = nullptr;
   POINT anchor_{};

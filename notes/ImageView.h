@@ -1,7 +1,9 @@
 // The body of an image note: a child window that draws the note's picture
 // stretched over its whole client area, and hides itself when the picture
 // cannot be loaded. Its window text is the picture's full path. Pictures are
-// decoded by the system's OLE picture loader (BMP, JPEG, GIF, EMF, WMF).
+// decoded once per new text (a put, a rename), by the system's imaging codecs
+// (BMP, JPEG, GIF, PNG, TIFF) or, for metafiles, its OLE picture loader, and
+// drawn from the decoded bitmap at every paint.
 #pragma once
 
 #include <windows.h>
@@ -12,22 +14,13 @@
 #include <string>
 
 #include "frame/WindowObject.h"
+#include "notes/PictureCodec.h"
 
 namespace memo {
 
 constexpr char kClassImageView[] = "WC_IMAGE";
 
-// Limits on what a picture may cost: the file is read whole into memory and
-// the picture is drawn through a bitmap of its natural size, so a large file
-// or a header claiming absurd dimensions would exhaust memory. 64 MiB of file
-// and 16384 pixels a side, 40 million pixels in all (160 MB at 32 bits),
-// cover photographs and screen captures of every current screen.
-constexpr uint64_t kMaxPictureFileBytes = 64ull << 20;
-constexpr long kMaxPictureSide = 16384;
-constexpr uint64_t kMaxPicturePixels = 40000000;
-bool PictureSizeAcceptable(long width, long height);
-
-// The pixel dimensions that a BMP, GIF or JPEG header claims, read before
+// The pixel dimensions that a BMP, GIF, JPEG or PNG header claims, read before
 // the picture is decoded; nullopt for other formats or a header too short
 // to say. Bytes come from any file: every read is bounded by size.
 std::optional<SIZE> RasterDimensions(const unsigned char* bytes, size_t size);
@@ -35,20 +28,33 @@ std::optional<SIZE> RasterDimensions(const unsigned char* bytes, size_t size);
 // HIMETRIC (0.01 mm) to pixels at the given dots per inch.
 SIZE HimetricToPixels(long width, long height, int dpiX, int dpiY);
 
-// Loads the picture at path and reports its natural size in pixels: at the
-// device context's resolution, or 96 dpi without one. With a device context
-// it also draws the picture into (0, 0, target): copied at its natural size,
-// stretched with HALFTONE otherwise. nullopt when the picture cannot be
-// loaded or is refused by the limits above.
-std::optional<SIZE> LoadPicture(HDC dc, const std::string& path, SIZE target);
+// Loads the picture at path at its natural size in pixels (a metafile's at
+// 96 dpi). nullopt when the picture cannot be loaded or is refused by the
+// limits on what a picture may cost.
+std::optional<Picture> LoadPicture(const std::string& path);
+
+// The colour of a premultiplied pixel laid over an opaque background.
+uint32_t OverBackground(uint32_t premultiplied, COLORREF background);
 
 class ImageView : public WindowObject, public virtual DropTarget {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void OnSetText(HWND hwnd);
   void Paint(HWND hwnd, HDC dc);
   void ApplyNaturalSize(HWND hwnd);
+  // The picture of the view's text, decoded at the first need after the text
+  // was set; nullptr when it cannot be shown.
+  const Picture* Loaded(HWND hwnd);
+  // What is drawn: the picture itself, or a translucent one laid over the
+  // note's background colour (made again when that colour changes).
+  HBITMAP Shown(HWND hwnd);
+
+  bool loaded_ = false;
+  std::optional<Picture> picture_;
+  UniqueBitmap composed_;
+  COLORREF composedOver_ = 0;
 };
 
 }  // namespace memo

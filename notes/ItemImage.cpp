@@ -14,12 +14,14 @@
 #include "frame/PostedBox.h"
 #include "notes/BitmapFile.h"
 #include "notes/ImageView.h"
+#include "notes/PictureCodec.h"
 #include "resources/resource.h"
 #include "store/DataTransfer.h"
 #include "store/Handles.h"
 #include "store/LateLibrary.h"
 #include "store/Paths.h"
 #include "store/Store.h"
+#include "store/TextFile.h"
 #include "store/WinText.h"
 
 namespace memo {
@@ -29,7 +31,8 @@ const ClassRegistrar kRegistrar(kClassImage, CS_VREDRAW | CS_HREDRAW | CS_DBLCLK
 
 constexpr COLORREF kDefaultBackground = 0xF0F0F0;
 constexpr char kOpenFilter[] =
-    "Image files(*.bmp;*.jpg;*.gif;*.emf;*.wmf)\0*.bmp;*.jpg;*.gif;*.emf;*.wmf\0";
+    "Image files(*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.emf;*.wmf)\0"
+    "*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.emf;*.wmf\0";
 constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
                              OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 constexpr DWORD kSaveFlags =
@@ -87,6 +90,64 @@ void FitNoteToPicture(HWND note) {
   if (HWND view = ViewOf(note)) ::SendMessageA(view, kMsgImageNaturalSize, 0, 0);
 }
 
+// All bytes of a picture file that the note could show: no more than the
+// limit on a picture's file.
+bool ReadPictureFile(const std::string& path, std::string* bytes) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || data.nFileSizeHigh != 0 ||
+      data.nFileSizeLow > kMaxPictureFileBytes) {
+    return false;
+  }
+  return ReadWholeFile(path, bytes) && bytes->size() <= kMaxPictureFileBytes;
+}
+
+// The "PNG" clipboard format, in which browsers and image editors put a
+// picture with its transparency.
+UINT PngClipboardFormat() {
+  static const UINT format = ::RegisterClipboardFormatA("PNG");
+  return format;
+}
+
+// The bytes of a clipboard block, no more than a picture file may hold.
+std::optional<std::string> ClipboardBytes(UINT format) {
+  auto block = static_cast<HGLOBAL>(::GetClipboardData(format));
+  if (!block) return std::nullopt;
+  SIZE_T size = ::GlobalSize(block);
+  if (size == 0 || size > kMaxPictureFileBytes) return std::nullopt;
+  const void* data = ::GlobalLock(block);
+  if (!data) return std::nullopt;
+  std::string bytes(static_cast<const char*>(data), size);
+  ::GlobalUnlock(block);
+  return bytes;
+}
+
+// The clipboard's picture as a PNG file, with its transparency where it has
+// one: a PNG as it was put there (once it is known to decode), a 32-bit
+// bitmap with alpha, or else the plain bitmap. The clipboard is open.
+std::optional<std::string> ClipboardAsPng() {
+  if (::IsClipboardFormatAvailable(PngClipboardFormat())) {
+    std::optional<std::string> png = ClipboardBytes(PngClipboardFormat());
+    const auto* bytes = png ? reinterpret_cast<const unsigned char*>(png->data()) : nullptr;
+    if (png && IsPngBytes(bytes, png->size()) && DecodePicture(bytes, png->size())) return png;
+  }
+  if (::IsClipboardFormatAvailable(CF_DIBV5)) {
+    if (std::optional<std::string> dib = ClipboardBytes(CF_DIBV5)) {
+      std::optional<Pixels> pixels =
+          TranslucentPixelsOfPackedDib(reinterpret_cast<const unsigned char*>(dib->data()), dib->size());
+      if (pixels) return EncodePng(*pixels, true);
+    }
+  }
+  if (!::IsClipboardFormatAvailable(CF_BITMAP)) return std::nullopt;
+  std::optional<Pixels> pixels = PixelsOfBitmap(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));
+  return pixels ? EncodePng(*pixels, false) : std::nullopt;
+}
+
+bool CanPaste(HWND hwnd) {
+  return ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_METAFILEPICT) ||
+         (WritesPng(HwndGetText(hwnd)) && ::IsClipboardFormatAvailable(PngClipboardFormat()));
+}
+
 // Inside a drop the box must wait for the drop to return (see PostedBox.h).
 enum class ClashBox { kNow, kPosted };
 
@@ -109,8 +170,10 @@ LRESULT PutPicture(HWND hwnd, const std::string& path, ClashBox clashBox) {
     }
     return 1;
   }
-  if (!::CopyFileA(path.c_str(), current.c_str(), FALSE)) return 1;
-  ::SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // The note's file is replaced whole, never cut: a kill part way leaves
+  // the old picture.
+  std::string bytes;
+  if (!ReadPictureFile(path, &bytes) || !SaveFileReplacing(current, bytes)) return 1;
   if (HWND view = ViewOf(hwnd)) ::SetWindowTextA(view, current.c_str());
   return 0;
 }
@@ -134,7 +197,12 @@ void PasteFromClipboard(HWND hwnd) {
   {
     ClipboardScope clipboard(hwnd);
     if (!clipboard.IsOpen()) return;
-    if (::IsClipboardFormatAvailable(CF_BITMAP)) {
+    std::optional<std::string> png;
+    if (WritesPng(HwndGetText(hwnd))) png = ClipboardAsPng();
+    if (png) {
+      temp.emplace(".png");
+      if (temp->path().empty() || !WriteWholeFile(temp->path(), *png)) return;
+    } else if (::IsClipboardFormatAvailable(CF_BITMAP)) {
       temp.emplace(".bmp");
       auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
       if (temp->path().empty() || !WriteBitmapFile(bitmap, temp->path())) return;
@@ -176,7 +244,7 @@ void SaveAs(HWND hwnd) {
 void ShowContextMenu(HWND hwnd, LPARAM point) {
   UniqueMenu menu(::CreatePopupMenu());
   if (!menu) return;
-  bool canPaste = ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_METAFILEPICT);
+  bool canPaste = CanPaste(hwnd);
   ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCopyFromFile, "ファイルから複製(&F)");
   ::AppendMenuA(menu.get(), MF_STRING, kCmdImageCapture, "画面をキャプチャ(&C)");
   ::AppendMenuA(menu.get(), MF_STRING | (canPaste ? 0 : MF_GRAYED), kCmdImagePaste, "クリップボードから貼り付け(&P)");
@@ -210,11 +278,10 @@ void ShowContextMenu(HWND hwnd, LPARAM point) {
 bool IsPictureFile(const std::string& path) {
   std::string ext = ExtensionOf(path);
   if (ContainsAnyChar(ext, "\\/")) return false;  // the dot is in a folder's name
-  for (const char* kind : {".bmp", ".jpg", ".gif", ".emf", ".wmf"}) {
-    if (EqualsNoCase(ext, kind)) return true;
-  }
-  return false;
+  return IsImageExtension(ext);
 }
+
+bool WritesPng(const std::string& noteName) { return EqualsNoCase(ExtensionOf(Unquote(noteName)), ".png"); }
 
 std::optional<std::string> FirstPictureFile(const std::vector<std::string>& files) {
   for (const std::string& file : files) {

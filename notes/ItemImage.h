@@ -11,7 +11,7 @@
 
 namespace memo {
 
-// The five picture kinds, by extension without regard to case.
+// The picture kinds of image notes, by extension without regard to case.
 bool IsPictureFile(const std::string& path);
 // The first picture file of a dropped list.
 std::optional<std::string> FirstPictureFile(const std::vector<std::string>& files);
@@ -19,6 +19,9 @@ std::optional<std::string> FirstPictureFile(const std::vector<std::string>& file
 // extension replaced by the picture's (dot included), quoted again when it
 // was quoted.
 std::string NameForPicture(const std::string& noteName, const std::string& picturePath);
+// Whether a paste or a capture into the note is written as a PNG file (and
+// keeps the note's name) rather than as a bitmap file: the note is a PNG.
+bool WritesPng(const std::string& noteName);
 // The save dialog's one filter entry for extension ext (without its dot):
 // "Image file(*.ext)" and "*.ext", each ended by NUL, and the closing NUL.
 std::string SaveFilterFor(const std::string& ext);

@@ -80,10 +80,15 @@ NoteKind NoteKindOf(const std::string& name, bool isFolder) {
   if (EqualsNoCase(extension, ".txt")) return NoteKind::kText;
   if (EqualsNoCase(extension, ".url")) return NoteKind::kBrowser;
   if (EqualsNoCase(extension, ".calender")) return NoteKind::kCalendar;
-  for (const char* image : {".bmp", ".jpg", ".gif", ".emf", ".wmf"}) {
-    if (EqualsNoCase(extension, image)) return NoteKind::kImage;
-  }
+  if (IsImageExtension(extension)) return NoteKind::kImage;
   return NoteKind::kNone;
+}
+
+bool IsImageExtension(const std::string& extension) {
+  for (const char* image : {".bmp", ".jpg", ".jpeg", ".gif", ".png", ".tif", ".tiff", ".emf", ".wmf"}) {
+    if (EqualsNoCase(extension, image)) return true;
+  }
+  return false;
 }
 
 NoteKind NoteKindOfEntry(const WIN32_FIND_DATAA& entry) {

@@ -33,6 +33,10 @@ enum class NoteKind { kNone, kText, kFolder, kBrowser, kImage, kCalendar };
 // The kind of a folder entry; the extension is compared without case.
 NoteKind NoteKindOf(const std::string& name, bool isFolder);
 NoteKind NoteKindOfEntry(const WIN32_FIND_DATAA& entry);
+// The extensions (dot included, any case) of image notes: the bitmap, JPEG,
+// GIF and metafile kinds, and the PNG and TIFF pictures of today's screen
+// captures, browsers and phones.
+bool IsImageExtension(const std::string& extension);
 
 // The note path of a note name: quoted names lie in common (quotes removed),
 // others in the current page folder. "" for an empty or too long name, and

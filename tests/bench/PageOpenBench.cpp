@@ -8,7 +8,12 @@
 //   start      a start on that page until all notes are visible, against the
 //              same baseline started with its windows at once;
 //   memory     the working set with the 100 notes open, against that
-//              baseline's.
+//              baseline's;
+//   pictures   a switch to a page of 20 image notes of PNG pictures until all
+//              are visible, against the same page of bitmap files of the
+//              same size; and a page of one 4000 x 3000 photo (JPEG)
+//              against its bitmap file. Image notes decode their picture as
+//              they are made, so a visible note has decoded it.
 // Also printed, without a baseline: switching away from the page and quitting
 // on it. Prints every run and the best runs; exits with 1 when a ratio of the
 // best runs misses its target. Usage: memopane_bench.exe [runs [notes]]
@@ -24,9 +29,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "notes/PictureCodec.h"
 #include "store/Handles.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/TestFiles.h"
@@ -42,6 +50,14 @@ constexpr char kBaselineClass[] = "MemopaneBench-Baseline";
 constexpr char kNoteClass[] = "Memopane-Text";
 constexpr char kPage[] = "hundred";
 constexpr char kBarClass[] = "Memopane-Main";
+constexpr char kImageClass[] = "Memopane-Image";
+constexpr int kPictureNotes = 20;
+constexpr char kPngPage[] = "png";
+constexpr char kBmpPage[] = "bmp";
+constexpr char kJpegPhotoPage[] = "photo-jpeg";
+constexpr char kBmpPhotoPage[] = "photo-bmp";
+// The JPEG encoder of the system's imaging codecs.
+constexpr GUID kContainerJpeg = {0x19e4a5aa, 0x5662, 0x4fc5, {0xa0, 0xc0, 0x17, 0x58, 0x02, 0x8e, 0x10, 0x57}};
 
 // The number of notes on the page: 100 unless asked, so that larger pages
 // can be profiled with the same program.
@@ -87,6 +103,79 @@ void MakeStore(const std::string& root) {
   IniSet(rootIni, "Info", "CurrentPage", "empty");
   IniSet(rootIni, "Info", "Splash", "0");
   IniSet(rootIni, "Info", "AutoRun", "0");
+}
+
+// A picture with some detail for the codecs to work on: gradients and a
+// pattern, opaque.
+Pixels Scene(int width, int height) {
+  Pixels pixels;
+  pixels.width = width;
+  pixels.height = height;
+  pixels.bgra.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint32_t r = static_cast<uint32_t>(x * 255 / width), g = static_cast<uint32_t>(y * 255 / height);
+      uint32_t b = static_cast<uint32_t>(((x / 16) ^ (y / 16)) & 1 ? 200 : 40);
+      pixels.bgra.push_back(0xFF000000u | (r << 16) | (g << 8) | b);
+    }
+  }
+  return pixels;
+}
+
+// A 24-bit bitmap file of the pixels.
+std::string BitmapBytes(const Pixels& pixels) {
+  const uint32_t stride = (static_cast<uint32_t>(pixels.width) * 3 + 3) / 4 * 4;
+  std::string b(54 + static_cast<size_t>(stride) * pixels.height, '\0');
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(pixels.width));
+  put32(22, static_cast<uint32_t>(pixels.height));
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < pixels.height; ++y) {
+    const uint32_t* row = &pixels.bgra[static_cast<size_t>(pixels.height - 1 - y) * pixels.width];
+    char* to = &b[54 + static_cast<size_t>(y) * stride];
+    for (int x = 0; x < pixels.width; ++x) {
+      to[3 * x] = static_cast<char>(row[x]);
+      to[3 * x + 1] = static_cast<char>(row[x] >> 8);
+      to[3 * x + 2] = static_cast<char>(row[x] >> 16);
+    }
+  }
+  return b;
+}
+
+void WritePictureNote(const std::string& page, const std::string& name, const std::string& bytes, int i) {
+  std::string note = Join(page, name);
+  WriteBytes(note, bytes);
+  POINT at = NotePlace(i);
+  WriteBytes(note + ".ini", "[Window]\r\nStyle=2\r\nX=" + std::to_string(at.x * 2) + "\r\nY=" +
+                                std::to_string(at.y * 2) + "\r\nCX=200\r\nCY=150\r\n");
+}
+
+// The picture pages: 20 notes of 800 x 600 as PNG and as bitmap files, and
+// one 4000 x 3000 photo as JPEG and as a bitmap file.
+bool MakePicturePages(const std::string& root) {
+  ::CoInitialize(nullptr);
+  Pixels scene = Scene(800, 600);
+  std::optional<std::string> png = EncodePng(scene, false);
+  Pixels photo = Scene(4000, 3000);
+  std::optional<std::string> jpeg = EncodePicture(kContainerJpeg, photo, false);
+  ::CoUninitialize();
+  if (!png || !jpeg) return false;
+  const std::string bmp = BitmapBytes(scene);
+  for (const char* page : {kPngPage, kBmpPage, kJpegPhotoPage, kBmpPhotoPage}) MakeFolder(Join(root, page));
+  for (int i = 0; i < kPictureNotes; ++i) {
+    std::string name = "picture" + std::to_string(i);
+    WritePictureNote(Join(root, kPngPage), name + ".png", *png, i);
+    WritePictureNote(Join(root, kBmpPage), name + ".bmp", bmp, i);
+  }
+  WritePictureNote(Join(root, kJpegPhotoPage), "photo.jpg", *jpeg, 0);
+  WritePictureNote(Join(root, kBmpPhotoPage), "photo.bmp", BitmapBytes(photo), 0);
+  return true;
 }
 
 size_t VisibleWindows(DWORD pid, const char* className) {
@@ -150,6 +239,23 @@ double TimeProgram(const std::string& root) {
   double elapsed = WaitAllShown(app.pid(), kNoteClass, start);
   app.Kill();
   PumpFor(2000);  // the X server drops the windows of the ended process
+  return elapsed;
+}
+
+// A switch to a page of picture notes until all are visible.
+double TimePicturePage(const std::string& root, const char* page, size_t notes) {
+  IniSet(Join(root, "root.ini"), "Info", "CurrentPage", "empty");
+  AppDriver app;
+  if (!app.StartWithRoot(root)) return -1;
+  HWND bar = app.WaitMainBarVisible(30000);
+  if (!bar || !WaitUntil([&] { return WindowText(bar) == "empty"; })) return -1;
+  PumpFor(500);
+  double start = Now();
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(bar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page), SMTO_NORMAL, 120000, &result);
+  double elapsed = WaitShown(app.pid(), kImageClass, notes, start);
+  app.Kill();
+  PumpFor(2000);
   return elapsed;
 }
 
@@ -362,6 +468,13 @@ int RunBenchmark(int runs) {
   UnmanagedWindowsScope unmanagedBaseline("memopane_bench.exe");
   TempFolder root("memo-bench");
   MakeStore(root.path());
+  if (!MakePicturePages(root.path())) {
+    std::printf("the imaging codecs made no pictures\n");
+    return 2;
+  }
+  // A PNG is inflated where a bitmap file is only read: some 4 ms a picture.
+  Figure pictures{"page of 20 PNG notes against BMP", "ms", 1.3, {}, {}};
+  Figure photo{"page of a 4000x3000 JPEG against BMP", "ms", 1.5, {}, {}};
   Figure startUp{"start-up to the main bar", "ms", 1.5, {}, {}};
   Figure page{"page switch to the notes", "ms", 2.0, {}, {}};
   Figure start{"start-up on the page of notes", "ms", 2.0, {}, {}};
@@ -383,6 +496,21 @@ int RunBenchmark(int runs) {
       std::printf("run %d failed\n", run + 1);
       return 2;
     }
+    double pPng = TimePicturePage(root.path(), kPngPage, kPictureNotes);
+    double pBmp = TimePicturePage(root.path(), kBmpPage, kPictureNotes);
+    double pJpeg = TimePicturePage(root.path(), kJpegPhotoPage, 1);
+    double pPhotoBmp = TimePicturePage(root.path(), kBmpPhotoPage, 1);
+    std::printf("run %d: pictures PNG %.1f / BMP %.1f ms, photo JPEG %.1f / BMP %.1f ms\n", run + 1, pPng, pBmp,
+                pJpeg, pPhotoBmp);
+    std::fflush(stdout);
+    if (pPng < 0 || pBmp < 0 || pJpeg < 0 || pPhotoBmp < 0) {
+      std::printf("run %d failed\n", run + 1);
+      return 2;
+    }
+    pictures.program.push_back(pPng);
+    pictures.baseline.push_back(pBmp);
+    photo.program.push_back(pJpeg);
+    photo.baseline.push_back(pPhotoBmp);
     startUp.program.push_back(pBar);
     startUp.baseline.push_back(bBar);
     page.program.push_back(pPage);
@@ -397,6 +525,8 @@ int RunBenchmark(int runs) {
   std::printf("a page of %d text notes, %d runs:\n", gNotes, runs);
   bool met = true;
   for (const Figure* f : {&startUp, &page, &start, &memory, &away, &quit}) met = Report(*f) && met;
+  std::printf("picture pages:\n");
+  for (const Figure* f : {&pictures, &photo}) met = Report(*f) && met;
   return met ? 0 : 1;
 }
 

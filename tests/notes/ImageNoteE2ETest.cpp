@@ -1,6 +1,7 @@
 // Image notes in the real program: natural size, pictures that cannot be shown or that another
 // program holds open, pasting bitmaps and metafiles from the clipboard, name clashes of a paste, a
-// capture and a drop, following a rename, drops of picture files, and the screen capture.
+// capture and a drop, following a rename, drops of picture files, and the screen capture; PNG notes
+// with their transparency, and pastes and captures that stay PNG.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -15,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "notes/ImageView.h"
+#include "notes/PictureCodec.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/DragFiles.h"
 #include "tests/support/Menus.h"
@@ -71,6 +74,58 @@ std::string MetafileBytes() {
   return ReadBytes(path).value_or("");
 }
 
+// The imaging codecs are COM objects; tests that start OLE themselves need
+// COM left as it was.
+class ComScope {
+ public:
+  ComScope() { ::CoInitialize(nullptr); }
+  ~ComScope() { ::CoUninitialize(); }
+};
+
+// A PNG file whose pixels (straight alpha) come from pixel(x, y).
+template <typename Pixel>
+std::string MakePng(int width, int height, Pixel pixel) {
+  Pixels pixels;
+  pixels.width = width;
+  pixels.height = height;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels.bgra.push_back(pixel(x, y));
+  }
+  ComScope com;
+  return EncodePng(pixels, true).value_or("");
+}
+
+// The size that the program's own picture loader sees in a file.
+std::optional<SIZE> PictureSize(const std::string& path) {
+  ComScope com;
+  std::optional<Picture> picture = LoadPicture(path);
+  if (!picture) return std::nullopt;
+  return picture->size;
+}
+
+// A 120 x 60 JPEG stored on its side: its Exif segment says to turn it a
+// quarter clockwise (orientation 6), which makes it 60 x 120.
+std::string JpegOnItsSide() {
+  constexpr GUID kContainerJpeg = {0x19e4a5aa, 0x5662, 0x4fc5, {0xa0, 0xc0, 0x17, 0x58, 0x02, 0x8e, 0x10, 0x57}};
+  Pixels pixels;
+  pixels.width = 120;
+  pixels.height = 60;
+  pixels.bgra.assign(7200, 0xFF3060C0u);
+  ComScope com;
+  std::string jpeg = EncodePicture(kContainerJpeg, pixels, false).value_or("");
+  if (jpeg.size() < 2) return "";
+  const std::string exif("\xFF\xE1\x00\x22" "Exif\0\0" "II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0",
+                         36);
+  return jpeg.substr(0, 2) + exif + jpeg.substr(2);
+}
+
+COLORREF ScreenPixel(POINT at) {
+  HDC screen = ::GetDC(nullptr);
+  COLORREF color = ::GetPixel(screen, at.x, at.y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
 bool PutOnClipboard(UINT format, HANDLE data) {
   if (!::OpenClipboard(nullptr)) return false;
   ::EmptyClipboard();
@@ -119,7 +174,7 @@ std::vector<std::string> TickNamedFiles() {
     if (dot == 0 || dot == std::string::npos) continue;
     if (name.find_first_not_of("0123456789") != dot) continue;
     std::string ext = name.substr(dot);
-    if (ext == ".bmp" || ext == ".emf") found.push_back(name);
+    if (ext == ".bmp" || ext == ".emf" || ext == ".png") found.push_back(name);
   }
   return found;
 }
@@ -149,6 +204,8 @@ TEST_F(ImageNoteTest, NaturalSizeFitsTheViewToThePicture) {
   } cases[] = {
       {"plain.bmp", PlainBmp(80, 60), 80, 60},
       {"inch.emf", MetafileBytes(), 96, 48},  // 2540 HIMETRIC units are 96 pixels at 96 dpi
+      {"shot.png", MakePng(70, 30, [](int, int) { return 0xFF00C000u; }), 70, 30},
+      {"photo.JPEG", JpegOnItsSide(), 60, 120},  // shown as it is meant to be seen
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteBytes(session_.NotePath(c.name), c.bytes));
@@ -170,8 +227,34 @@ TEST_F(ImageNoteTest, NaturalSizeFitsTheViewToThePicture) {
   }
 }
 
+TEST_F(ImageNoteTest, PngShowsTheNoteBackgroundThroughItsClearPixels) {
+  // Left half clear, right half red.
+  ASSERT_TRUE(WriteBytes(session_.NotePath("clear.png"),
+                         MakePng(80, 40, [](int x, int) { return x < 40 ? 0x00FFFFFFu : 0xFFFF0000u; })));
+  const std::string ini = session_.NotePath("clear.png") + ".ini";
+  IniSet(ini, "Window", "ColorBG", "FF0000");  // a COLORREF: blue
+  IniSet(ini, "Window", "X", "500");
+  IniSet(ini, "Window", "Y", "400");
+  StaysUp("clear.png");
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("clear.png");
+  ASSERT_TRUE(note);
+  HWND view = NoteSession::Body(note);
+  ::SendMessageA(view, kMsgNaturalSize, 0, 0);
+  ASSERT_TRUE(WaitViewSize(view, 80, 40));
+  ::SetWindowPos(note, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT r = WindowRect(view);
+  POINT clear{r.left + 20, r.top + 20};
+  POINT red{r.left + 60, r.top + 20};
+  EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(clear) == RGB(0, 0, 255); })) << std::hex << ScreenPixel(clear);
+  EXPECT_EQ(ScreenPixel(red), RGB(255, 0, 0));
+}
+
 TEST_F(ImageNoteTest, PicturesThatCannotBeShownHideTheViewAndKeepTheSize) {
-  std::string cases[] = {kNewImage, "garbage.jpg", "huge.bmp", "wide.gif"};
+  std::string cases[] = {kNewImage, "garbage.jpg", "huge.bmp", "wide.gif", "cut.png"};
+  const std::string png = MakePng(64, 64, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * 977 + y * 131); });
+  const std::string cut = png.substr(0, png.size() / 2);
+  ASSERT_TRUE(WriteBytes(session_.NotePath("cut.png"), cut));
   ASSERT_TRUE(WriteBytes(session_.NotePath(kNewImage), ""));
   ASSERT_TRUE(WriteBytes(session_.NotePath("garbage.jpg"), std::string(300, '\x5A')));
   // Headers that claim a picture far too large to hold.
@@ -193,6 +276,7 @@ TEST_F(ImageNoteTest, PicturesThatCannotBeShownHideTheViewAndKeepTheSize) {
     EXPECT_EQ(after.cy, before.cy);
   }
   EXPECT_TRUE(session_.app().Running());
+  EXPECT_EQ(ReadBytes(session_.NotePath("cut.png")), cut);
 }
 
 TEST_F(ImageNoteTest, PastedBitmapOverwritesTheFileAndKeepsTheName) {
@@ -214,6 +298,36 @@ TEST_F(ImageNoteTest, PastedBitmapOverwritesTheFileAndKeepsTheName) {
   EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(view); }));
   EXPECT_TRUE(WaitViewSize(view, 70, 55));
   EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
+// A browser's copied picture carries its transparency in the "PNG" format,
+// which a PNG note keeps as it is; a plain bitmap becomes a PNG.
+TEST_F(ImageNoteTest, PasteIntoAPngNoteKeepsTransparencyAndTheName) {
+  ASSERT_TRUE(WriteBytes(session_.NotePath("web.png"), MakePng(4, 4, [](int, int) { return 0xFF000000u; })));
+  StaysUp("web.png");
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("web.png");
+  ASSERT_TRUE(note);
+  const std::string path = session_.NotePath("web.png");
+
+  const std::string clear = MakePng(50, 20, [](int x, int) { return x < 25 ? 0x00000000u : 0x80FF0000u; });
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, clear.size());
+  std::memcpy(::GlobalLock(block), clear.data(), clear.size());
+  ::GlobalUnlock(block);
+  ASSERT_TRUE(PutOnClipboard(::RegisterClipboardFormatA("PNG"), block));
+  ChooseFromMenu(session_.app(), note, 'p');
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(path) == clear; }));
+  EXPECT_TRUE(WaitViewSize(NoteSession::Body(note), 50, 20));
+
+  ASSERT_TRUE(PutBitmapOnClipboard(70, 55));
+  ChooseFromMenu(session_.app(), note, 'p');
+  EXPECT_TRUE(WaitUntil([&] {
+    std::optional<SIZE> size = PictureSize(path);
+    return size && size->cx == 70 && size->cy == 55;
+  }));
+  EXPECT_EQ(ReadBytes(path).value_or("").substr(0, 4), "\x89PNG");
+  EXPECT_EQ(WindowText(note), "web.png");
+  EXPECT_EQ(ListNames(session_.PageFolder()), (std::vector<std::string>{"web.png", "web.png.ini"}));
 }
 
 // The note's own name in other letters is its own file, not a clash.
@@ -390,6 +504,32 @@ TEST_F(ImageNoteTest, CaptureTakesTheDraggedRectangleInEitherDirection) {
   EXPECT_EQ(TickNamedFiles(), tempBefore);
 }
 
+TEST_F(ImageNoteTest, CaptureIntoAPngNoteWritesAPngAndKeepsTheName) {
+  const std::string placeholder = MakePng(60, 60, [](int, int) { return 0xFF808080u; });
+  ASSERT_TRUE(WriteBytes(session_.NotePath("shot.png"), placeholder));
+  IniSet(session_.NotePath("shot.png") + ".ini", "Window", "X", "500");
+  IniSet(session_.NotePath("shot.png") + ".ini", "Window", "Y", "400");
+  StaysUp("shot.png");
+  auto tempBefore = TickNamedFiles();
+  ASSERT_TRUE(session_.Start());
+  HWND note = OpenNote("shot.png");
+  ASSERT_TRUE(note);
+  const std::string path = session_.NotePath("shot.png");
+  ASSERT_TRUE(CaptureByDrag(session_.app(), note, POINT{100, 100}, POINT{190, 160}));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(path) != placeholder; }));
+  std::string bytes = ReadBytes(path).value_or("");
+  EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1A\n");
+  // Read back by a program we did not write.
+  TempFolder out("memo-identify");
+  ASSERT_TRUE(RunUnixShell("identify -format '%m %w %h' '" + UnixPath(path) + "' > '" + UnixPath(out / "id.txt") +
+                           "' 2>&1"));
+  EXPECT_EQ(ReadBytes(out / "id.txt"), "PNG 90 60");
+  EXPECT_EQ(WindowText(note), "shot.png");
+  EXPECT_EQ(ListNames(session_.PageFolder()), (std::vector<std::string>{"shot.png", "shot.png.ini"}));
+  EXPECT_TRUE(WaitViewSize(NoteSession::Body(note), 90, 60));
+  EXPECT_EQ(TickNamedFiles(), tempBefore);
+}
+
 // The clash box takes the activation from the capture, which closes itself
 // while the program is still inside the put.
 TEST_F(ImageNoteTest, CaptureWhoseNameIsTakenShowsTheBoxAndKeepsBothFiles) {
@@ -463,6 +603,14 @@ TEST_F(ImageNoteTest, DroppedFilesPutInTheirFirstPicture) {
   EXPECT_EQ(ReadBytes(session_.NotePath("drop.GIF")), gif);
   EXPECT_FALSE(FileExists(session_.NotePath("drop.bmp")));
   EXPECT_TRUE(FileExists(dropped / "b.GIF"));
+
+  // A screenshot as the system's snipping tool saves it.
+  const std::string png = MakePng(93, 62, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * y); });
+  ASSERT_TRUE(WriteBytes(dropped / "Screenshot 1.png", png));
+  EXPECT_EQ(DragFilesOnto(note, dropped.path(), {"Screenshot 1.png"}), static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "drop.png"; }));
+  EXPECT_EQ(ReadBytes(session_.NotePath("drop.png")), png);
+  EXPECT_TRUE(WaitViewSize(NoteSession::Body(note), 93, 62));
   ::OleUninitialize();
 }
 
@@ -554,7 +702,7 @@ TEST_F(ImageNoteTest, FileDialogsCopyPicturesInAndOut) {
   // Copy from file: the note takes the picture, its format and its size.
   ::PostMessageA(note, WM_COMMAND, 0xE101, 0);
   EXPECT_EQ(AnswerFileDialog(session_.app(), elsewhere / "in.bmp"),
-            std::vector<std::string>{"Image files(*.bmp;*.jpg;*.gif;*.emf;*.wmf)"});
+            std::vector<std::string>{"Image files(*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.emf;*.wmf)"});
   EXPECT_TRUE(WaitUntil([&] { return WindowText(note) == "photo.bmp"; }));
   EXPECT_TRUE(ReadBytes(session_.NotePath("photo.bmp")) == picture);
   EXPECT_TRUE(WaitViewSize(NoteSession::Body(note), 90, 70));

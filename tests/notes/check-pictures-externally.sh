@@ -1,10 +1,12 @@
 #!/bin/sh
 # Pictures checked against ImageMagick, a program we did not write:
 # - pictures that ImageMagick makes (JPEG, GIF, bitmaps of several depths,
-#   a cut JPEG) are loaded by the program's picture loader, which must report
-#   their sizes (or refuse the cut one);
+#   PNG with transparency, a TIFF of two pages, a photo on its side, a cut
+#   JPEG and PNG) are loaded by the program's picture loader, which must
+#   report their sizes as seen (or refuse the cut ones);
 # - bitmap files that the program writes (one per depth, with the pixels it
-#   expects as raw RGB, top row first) are read back by identify and convert.
+#   expects as raw RGB, top row first) and PNG files (raw RGBA) are read back
+#   by identify and convert.
 # Usage: check-pictures-externally.sh EMULATOR... TEST-PROGRAM
 set -eu
 out=$(mktemp -d)
@@ -19,14 +21,29 @@ convert -size 13x7 xc:white -fill red -draw "rectangle 1,1 5,3" -fill blue -draw
 convert -size 33x9 xc: +noise Random -colors 40 -type Palette BMP3:pal8.bmp
 convert -size 17x11 gradient:yellow-navy -type TrueColor BMP3:true24.bmp
 head -c 200 photo.jpg >cut.jpg
-for f in photo.jpg anim.gif mono.bmp pal4.bmp pal8.bmp true24.bmp; do
+convert -size 30x20 xc:none -fill red -draw "rectangle 0,0 9,9" clear.png
+convert -size 25x15 xc:red -size 50x50 xc:blue pages.tif
+# ImageMagick writes no orientation into a JPEG without an Exif segment:
+# one is put after the start marker, and identify must read it as RightTop.
+convert -size 40x24 xc:green side.jpg
+{
+  head -c 2 side.jpg
+  printf '\377\341\0\042Exif\0\0II*\0\010\0\0\0\001\0\022\001\003\0\001\0\0\0\006\0\0\0\0\0\0\0'
+  tail -c +3 side.jpg
+} >turned.jpg
+rm side.jpg
+[ "$(identify -format '%[orientation]' turned.jpg)" = RightTop ]
+convert -size 64x64 xc: +noise Random noise.png
+head -c 2000 noise.png >cut.png
+for f in photo.jpg anim.gif mono.bmp pal4.bmp pal8.bmp true24.bmp clear.png; do
   identify -format "$f %w %h\n" "$f"
 done >manifest.txt
-echo "cut.jpg 0 0" >>manifest.txt
+# The first page; the photo as it is meant to be seen, turned a quarter.
+printf 'pages.tif 25 15\nturned.jpg 24 40\ncut.jpg 0 0\ncut.png 0 0\n' >>manifest.txt
 
 towin() { printf 'Z:%s' "$1" | tr / '\\'; }
 MEMOPANE_PICTURES_IN="$(towin "$out/in")" MEMOPANE_BITMAP_OUT="$(towin "$out/written")" \
-  "$@" --gtest_filter='BitmapFileTest.EveryDepthReadsBackPixelForPixel:PictureLoaderTest.PicturesMadeByOtherTools*'
+  "$@" --gtest_filter='BitmapFileTest.EveryDepthReadsBackPixelForPixel:PictureLoaderTest.PicturesMadeByOtherTools*:PictureLoaderTest.PngFiles*'
 
 passed=0
 failed=0
@@ -40,5 +57,15 @@ for bmp in "$out/written"/*.bmp; do
     failed=$((failed + 1))
   fi
 done
+for png in "$out/written"/*.png; do
+  name=$(basename "$png" .png)
+  size=$(identify -format '%w %h' "$png" 2>&1 || true)
+  if [ "$size" = "7 5" ] && convert "$png" -depth 8 rgba:- | cmp -s - "$out/written/$name.rgba"; then
+    passed=$((passed + 1))
+  else
+    echo "$name.png: ImageMagick reads it as '$size' or with other pixels"
+    failed=$((failed + 1))
+  fi
+done
 echo "$passed passed, $failed failed"
-[ "$passed" -eq 6 ] && [ "$failed" -eq 0 ]
+[ "$passed" -eq 8 ] && [ "$failed" -eq 0 ]

@@ -45,6 +45,10 @@ TEST(NoteKinds, ByExtensionWithoutCaseAndFoldersFirst) {
       {"link.url", false, NoteKind::kBrowser}, {"m.Calender", false, NoteKind::kCalendar},
       {"x.txt", true, NoteKind::kFolder},      {"a.txt.ini", false, NoteKind::kNone},
       {"b.doc", false, NoteKind::kNone},       {"txt", false, NoteKind::kNone},
+      {"shot.png", false, NoteKind::kImage},   {"phone.JPEG", false, NoteKind::kImage},
+      {"scan.Tif", false, NoteKind::kImage},   {"fax.TIFF", false, NoteKind::kImage},
+      {"a.png.ini", false, NoteKind::kNone},   {"pics.png", true, NoteKind::kFolder},
+      {"x.pn", false, NoteKind::kNone},        {"x.tiffs", false, NoteKind::kNone},
   };
   for (const Case& c : cases) EXPECT_EQ(NoteKindOf(c.name, c.folder), c.kind) << c.name;
 }

@@ -260,16 +260,32 @@ void MouseLeft(bool down) {
 }
 
 bool XPointer(const std::string& commands, DWORD ms) {
-  if (!RunningUnderWine() || ::GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) {
-    return false;
-  }
+  if (::GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
+  return RunUnixShell("xdotool " + commands, ms);
+}
+
+std::string UnixPath(const std::string& path) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  wchar_t wide[MAX_PATH] = {};
+  if (!unixName || !::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+  char* name = unixName(wide);
+  if (!name) return "";
+  std::string result(name);
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return result;
+}
+
+bool RunUnixShell(const std::string& commandLine, DWORD ms) {
+  if (!RunningUnderWine()) return false;
   // Wine starts a Unix program but hands back no process to wait for: the
-  // shell leaves a file when xdotool is done.
+  // shell leaves a file when the command is done.
   static int runs = 0;
   std::string done = "/tmp/memopane-xdo-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++runs);
   std::string doneDos = "Z:" + done;
   std::replace(doneDos.begin(), doneDos.end(), '/', '\\');
-  std::string command = "Z:\\bin\\sh -c \"xdotool " + commands + "; : > " + done + "\"";
+  std::string command = "Z:\\bin\\sh -c \"" + commandLine + "; : > " + done + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};

@@ -105,6 +105,12 @@ void MouseLeft(bool down);
 // without xdotool (on Windows, say) or when it did not finish within ms.
 bool XPointer(const std::string& commands, DWORD ms = kDefaultWaitMs);
 
+// Runs a Unix shell command line under Wine (single quotes only) and returns
+// once it is done, pumping meanwhile; false on Windows or when it did not
+// finish within ms. UnixPath gives the Unix path of a file ("" on Windows).
+bool RunUnixShell(const std::string& commandLine, DWORD ms = kDefaultWaitMs);
+std::string UnixPath(const std::string& path);
+
 // Under Wine with no window manager (Xvfb), hiding a "managed" X window (a
 // note has a sizing frame; a window shown active counts too) waits two
 // seconds for a window manager that never answers, so every closed note
