@@ -7,7 +7,8 @@
 # the machine: no global or local discovery, relays, NAT traversal, usage or
 # crash reports, upgrades. Scenarios: an edit on A shows in B's open note
 # within a few seconds of its file arriving; edits on both at once leave both
-# texts on both sides, each shown as a note; a note made on A opens on B's
+# texts on both sides, each shown as a note, the engine's conflict copy with
+# the strip that names its note; a note made on A opens on B's
 # page; quitting both loses no text and leaves no temporary file in the root.
 # Every wait has a limit; prints each scenario's result and exits non-zero
 # when one fails. The build folder is ./build, or $MEMOPANE_BUILD_DIR;
@@ -264,6 +265,11 @@ edits_at_once_keep_both() {
   for s in a b; do
     for text in "both A" "both B"; do
       on "$s" expect-shown "$text" 3000 || { echo "  (on $s)"; ok=1; }
+    done
+    # The engine's copy says whose copy it is, as the program's own do.
+    for copy in "$(get root "$s")"/page/both.sync-conflict-*.txt; do
+      [ -f "$copy" ] || continue
+      on "$s" expect-notice "$(basename "$copy")" "「both.txt」" 3000 || { echo "  (on $s)"; ok=1; }
     done
   done
   [ $ok = 0 ]

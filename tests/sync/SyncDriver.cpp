@@ -10,6 +10,7 @@
 //   sync_driver expect-text NOTE TEXT MS   the open note's body is TEXT
 //   sync_driver expect-shown TEXT MS       some open note's body is TEXT
 //   sync_driver expect-note NAME MS        a note of that name is shown
+//   sync_driver expect-notice NOTE TEXT MS its notice strip says TEXT
 //   sync_driver quit MS                    quits through the bar, waits for the end
 //
 // Arguments are read as the system's wide command line, so names and texts
@@ -279,6 +280,29 @@ int ExpectNote(const std::wstring& name, DWORD ms) {
   return 1;
 }
 
+// The strip a note shows over its text (a conflict copy's, say), or "".
+std::wstring NoticeOf(HWND note) {
+  for (HWND child = nullptr; (child = ::FindWindowExA(note, child, "Static", nullptr));) {
+    if (::IsWindowVisible(child)) return WideWindowText(child);
+  }
+  return L"";
+}
+
+int ExpectNotice(const std::wstring& name, const std::wstring& text, DWORD ms) {
+  std::wstring seen;
+  if (WaitUntil(
+          [&] {
+            HWND note = ShownTextNote(name);
+            seen = note ? NoticeOf(note) : L"<no note>";
+            return seen.find(text) != std::wstring::npos;
+          },
+          ms)) {
+    return 0;
+  }
+  Print(L"expect-notice: " + name + L" says \"" + seen + L"\", without \"" + text + L"\"");
+  return 1;
+}
+
 int Quit(DWORD ms) {
   HWND bar = MainBar();
   if (!bar) {
@@ -319,9 +343,10 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"expect-text" && n == 4) return ExpectText(args[1], args[2], Milliseconds(args[3]));
   if (command == L"expect-shown" && n == 3) return ExpectShown(args[1], Milliseconds(args[2]));
   if (command == L"expect-note" && n == 3) return ExpectNote(args[1], Milliseconds(args[2]));
+  if (command == L"expect-notice" && n == 4) return ExpectNotice(args[1], args[2], Milliseconds(args[3]));
   if (command == L"quit" && n == 2) return Quit(Milliseconds(args[1]));
   Print(L"usage: sync_driver start ROOT | type NOTE TEXT | save PAGE NOTE | new-note | expect-text NOTE TEXT MS |"
-        L" expect-shown TEXT MS | expect-note NAME MS | quit MS");
+        L" expect-shown TEXT MS | expect-note NAME MS | expect-notice NOTE TEXT MS | quit MS");
   return 2;
 }
 
