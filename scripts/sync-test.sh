@@ -8,8 +8,8 @@
 # crash reports, upgrades. Scenarios: an edit on A shows in B's open note
 # within a few seconds of its file arriving; edits on both at once leave both
 # texts on both sides, each shown as a note, the engine's conflict copy with
-# the strip that names its note; a note made on A opens on B's
-# page; quitting both loses no text and leaves no temporary file in the root.
+# the strip that names its note; a note made on A opens on B's page;
+# quitting both loses no text and leaves no temporary file in the root.
 # Every wait has a limit; prints each scenario's result and exits non-zero
 # when one fails. The build folder is ./build, or $MEMOPANE_BUILD_DIR;
 # MEMOPANE_SYNC_KEEP=1 keeps the work folder (roots, engine logs).
