@@ -2,8 +2,9 @@
 # Installs what building and testing Memopane needs on Debian or Ubuntu:
 # the MinGW-w64 cross compilers for 64- and 32-bit Windows (posix thread
 # model), Wine, Xvfb, Japanese fonts (VL Gothic stands in for the Windows
-# ones), CMake, GoogleTest's sources, ImageMagick and xdotool (the tests
-# drive the real pointer with it). Safe to run again.
+# ones), CMake, GoogleTest's sources, ImageMagick, xdotool (the tests
+# drive the real pointer with it), and Syncthing with curl and jq for the
+# check under a real sync engine (scripts/sync-test.sh). Safe to run again.
 # "setup.sh clang" also installs clang and clang-tidy, for the second
 # compiler's build and the static analysis (scripts/analyze.sh).
 set -eu
@@ -11,7 +12,7 @@ set -eu
 packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 xvfb xauth fonts-ipafont-gothic fonts-vlgothic cmake make googletest imagemagick locales
-  xdotool"
+  xdotool syncthing curl jq"
 if [ "${1:-}" = clang ]; then
   packages="$packages clang clang-tidy"
 fi
