@@ -45,15 +45,6 @@ double NowMs() {
   return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-std::wstring HwndGetTextW(HWND hwnd) {
-  int length = ::GetWindowTextLengthW(hwnd);
-  if (length <= 0 || static_cast<size_t>(length) > kMaxBodyChars) return std::wstring();
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int got = ::GetWindowTextW(hwnd, &text[0], length + 1);
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
-}
-
 // Keys of the query box: Enter goes to the chosen row, Esc closes, the down
 // arrow and Tab move to the list (the window is no dialog: nothing else
 // moves the focus). The characters of Enter and Esc would beep.
@@ -240,7 +231,7 @@ void SearchWindow::OnSize(HWND hwnd) {
 }
 
 void SearchWindow::OnQueryChanged(HWND hwnd) {
-  std::wstring query = HwndGetTextW(query_);
+  std::wstring query = HwndGetTextW(query_, kMaxBodyChars);
   words_ = SplitQuery(query);
   walk_ = std::make_unique<SearchWalk>(RootFolder(), query, &cache_);
   rows_.clear();
@@ -354,7 +345,7 @@ void SearchWindow::SelectMatch(HWND note, const SearchResult& result) const {
   if (!body || result.word >= words_.size()) return;
   // Found again in the body as it is: the control holds the text with CR LF
   // line ends and in UTF-16, whatever the file had.
-  std::wstring text = HwndGetTextW(body);
+  std::wstring text = HwndGetTextW(body, kMaxBodyChars);
   size_t lineStart = 0;
   for (size_t line = 0; line < result.line; ++line) {
     size_t lineFeed = text.find(L'\n', lineStart);

@@ -11,6 +11,7 @@
 #include "frame/NoteMenu.h"
 #include "frame/NoteWindows.h"
 #include "resources/resource.h"
+#include "store/FileSystem.h"
 #include "store/LateLibrary.h"
 #include "store/Paths.h"
 #include "store/Store.h"
@@ -165,8 +166,13 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   std::string bytes;
   bool read = ReadWholeFile(path, &bytes);
   ShowBytes(hwnd, path, bytes, read, false);
-  if (!readOnly_) NoticeConflictCopy(hwnd, path);
-  return NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+  std::string original = readOnly_ ? std::string() : NoticeConflictCopy(hwnd, path);
+  bool placed = PathExists(PathAppend(path, ".ini"));
+  LRESULT result = NoteFrame::WindowProc(hwnd, message, wParam, lParam);
+  // A copy that has no place of its own yet opens beside its note instead
+  // of exactly over it, where it would hide it.
+  if (result != -1 && !original.empty() && !placed) PlaceBeside(hwnd, path, original);
+  return result;
 }
 
 HWND ItemText::BodyWindow(HWND hwnd) const {
@@ -176,12 +182,7 @@ HWND ItemText::BodyWindow(HWND hwnd) const {
 
 std::wstring ItemText::BodyText(HWND hwnd) const {
   HWND body = BodyWindow(hwnd);
-  int length = body ? ::GetWindowTextLengthW(body) : 0;
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int copied = ::GetWindowTextW(body, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
+  return body ? HwndGetTextW(body) : std::wstring();
 }
 
 std::string ItemText::BodyBytes(HWND hwnd, TextForm* form) const {

@@ -78,8 +78,10 @@ class ItemText : public NoteFrame {
   // the next save.
   void CheckDisk(HWND hwnd, bool copyEdits);
   LRESULT OnFileChanged(HWND hwnd, bool exists);
-  // A note that is a conflict copy of another note of its folder says whose.
-  void NoticeConflictCopy(HWND hwnd, const std::string& path);
+  // A note that is a conflict copy of another note of its folder says
+  // whose; the bare name of that note, or "".
+  std::string NoticeConflictCopy(HWND hwnd, const std::string& path);
+  void PlaceBeside(HWND hwnd, const std::string& path, const std::string& original);
   void OpenConflictCopy();
   void ShowNotice(HWND hwnd, const std::string& text);
   void HideNotice(HWND hwnd);

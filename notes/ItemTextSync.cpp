@@ -8,10 +8,12 @@
 
 #include "frame/ClassNames.h"
 #include "frame/Messages.h"
+#include "frame/NoteWindows.h"
 #include "notes/ItemText.h"
 #include "store/FileSystem.h"
 #include "store/Handles.h"
 #include "store/Paths.h"
+#include "store/Settings.h"
 #include "store/Store.h"
 #include "store/TextCodec.h"
 #include "store/TextFile.h"
@@ -36,8 +38,7 @@ constexpr char kReadOnlyNotice[] =
     "元のファイルは変更しません。表示中の内容は「名前を付けて保存」で別のファイルに保存できます。";
 constexpr char kCopyNoticeHead[] = "このメモは「";
 constexpr char kCopyNoticeTail[] =
-    "」の競合コピーです。同じメモが別の場所でも同時に変更されたため、両方の内容を残しています。"
-    "見比べて必要な内容を元のメモに移し、不要になったら削除してください。";
+    "」の競合コピーです。両方で同時に変更された内容を残しています。見比べて、不要になったら削除してください。";
 constexpr char kUtf8Notice[] =
     "このメモにはシステムの文字コードで表せない文字があるため、UTF-8 (BOM 付き) で保存しました。";
 constexpr char kDismissHint[] = "（クリックで閉じる）";
@@ -205,10 +206,27 @@ void ItemText::CheckDisk(HWND hwnd, bool copyEdits) {
   EndBusy(hwnd);
 }
 
-void ItemText::NoticeConflictCopy(HWND hwnd, const std::string& path) {
+std::string ItemText::NoticeConflictCopy(HWND hwnd, const std::string& path) {
   std::string name = Unquote(HwndGetText(hwnd));
   std::string original = ConflictCopyOriginalIn(ParentForCreate(path), name);
   if (!original.empty()) ShowNotice(hwnd, kCopyNoticeHead + original + kCopyNoticeTail + kDismissHint);
+  return original;
+}
+
+void ItemText::PlaceBeside(HWND hwnd, const std::string& path, const std::string& original) {
+  // Where its note is, or will be once it opens: its settings' place, or
+  // the place of a note without settings, where this one is now.
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  if (HWND note = FindNoteWindow(IsQuotedName(HwndGetText(hwnd)) ? Quote(original) : original)) {
+    ::GetWindowRect(note, &r);
+  } else {
+    std::string settings = PathAppend(PathJoin(ParentForCreate(path), original), ".ini");
+    r.left = IniReadInt(settings, kSectionWindow, kKeyX, r.left);
+    r.top = IniReadInt(settings, kSectionWindow, kKeyY, r.top);
+  }
+  constexpr int kStep = 32;
+  ::SetWindowPos(hwnd, nullptr, r.left + kStep, r.top + kStep, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ItemText::ShowNotice(HWND hwnd, const std::string& text) {

@@ -69,9 +69,11 @@ std::string CommonFolder() { return PathJoin(RootFolder(), kCommonFolderName); }
 
 bool IsPageEntry(const WIN32_FIND_DATAA& entry) {
   // IsPageName also refuses "common", and names that could be listed but
-  // never opened as a page.
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && IsPageName(entry.cFileName);
+  // never opened as a page. Hidden folders are a sync engine's own
+  // (".stfolder", ".dropbox.cache"), no pages of the user's.
+  constexpr DWORD kNoPage = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & kNoPage) &&
+         IsPageName(entry.cFileName);
 }
 
 NoteKind NoteKindOf(const std::string& name, bool isFolder) {

@@ -15,6 +15,15 @@ std::string HwndGetText(HWND hwnd) {
   return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
 }
 
+std::wstring HwndGetTextW(HWND hwnd, size_t maxChars) {
+  int length = ::GetWindowTextLengthW(hwnd);
+  if (length <= 0 || static_cast<size_t>(length) > maxChars) return std::wstring();
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = ::GetWindowTextW(hwnd, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
 std::string HwndGetClass(HWND hwnd) {
   char name[256] = {};
   int length = ::GetClassNameA(hwnd, name, sizeof(name));

@@ -8,6 +8,9 @@
 namespace memo {
 
 std::string HwndGetText(HWND hwnd);
+// The text of a Unicode window (a text note's body, the search window's
+// controls); "" for one longer than maxChars.
+std::wstring HwndGetTextW(HWND hwnd, size_t maxChars = static_cast<size_t>(-1));
 std::string HwndGetClass(HWND hwnd);
 // A text cut to at most maxBytes plus "..." in its middle (keeping its start
 // and, for a path, its file name), never inside a double-byte character. A

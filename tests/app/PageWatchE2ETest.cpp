@@ -66,6 +66,7 @@ TEST(PageWatchTest, WhatAnotherProgramChangesInThePageShowsWithinASecond) {
   HWND copied = session.WaitNote(copy, kTextClass, 2000);
   ASSERT_TRUE(copied);
   EXPECT_NE(NoteSession::NoticeText(copied).find("「a.txt」"), std::string::npos) << NoteSession::NoticeText(copied);
+  EXPECT_GT(WindowRect(copied).left, WindowRect(note).left) << "beside its note, not over it";
   EXPECT_EQ(NoteSession::NoticeText(made), "");
 
   // Deleted elsewhere: an unedited note goes without leaving settings

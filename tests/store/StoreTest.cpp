@@ -64,6 +64,9 @@ TEST(NoteKinds, PagesAreWritableFoldersOtherThanCommon) {
                {" lead space", FILE_ATTRIBUTE_DIRECTORY, false},
                {"'quoted'", FILE_ATTRIBUTE_DIRECTORY, false},
                {"a,b", FILE_ATTRIBUTE_DIRECTORY, false},
+               // A sync engine's own folders in the root.
+               {".stfolder", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, false},
+               {".dropbox.cache", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
                {"root.ini", FILE_ATTRIBUTE_ARCHIVE, false}};
   for (const Case& c : cases) {
     WIN32_FIND_DATAA entry{};
