@@ -118,6 +118,29 @@ void WriteMiniText(const std::string& file, const std::string& section, const st
   }
 }
 
+void StageMiniState(IniBatch* batch, const std::string& file, const std::string& section, HWND mini,
+                    PCIDLIST_ABSOLUTE link) {
+  const char* name = section.c_str();
+  RECT r;
+  ::GetWindowRect(mini, &r);
+  IniSectionValues stored(file, name);
+  const std::pair<const char*, int> place[] = {
+      {kKeyX, r.left}, {kKeyY, r.top}, {kKeyCX, Width(r)}, {kKeyCY, Height(r)}};
+  for (const auto& value : place) {
+    if (!stored.Has(value.first) || stored.Int(value.first, 0) != value.second) {
+      batch->SetInt(name, value.first, value.second);
+    }
+  }
+  std::string storedLink = IniReadLongString(file, name, kKeyIdl);
+  std::string linkText = link ? HexEncode(reinterpret_cast<const unsigned char*>(link), IdlSize(link)) : "";
+  if (linkText != storedLink) batch->SetString(name, kKeyIdl, link ? linkText.c_str() : nullptr);
+  if (!MiniBodyHoldsText(mini)) return;
+  std::string text = HwndGetText(Body(mini));
+  if (text == ReadMiniText(file, section)) return;
+  std::string hex = HexEncode(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+  batch->SetString(name, kKeyText, text.empty() ? nullptr : hex.c_str());
+}
+
 bool MiniBodyHoldsText(HWND mini) {
   HWND body = Body(mini);
   return body && ::GetPropA(body, kPropBodyLoaded);
@@ -289,14 +312,14 @@ void MiniNote::OnDestroy(HWND hwnd) {
   ::KillTimer(hwnd, kTimerSave);
   std::string section = HwndGetText(hwnd);
   if (Created() && !section.empty()) {
+    // The place, the link and the text in one pass over the file; the body,
+    // destroyed after this, then has nothing left to write.
     std::string file = MiniNoteSettingsFile(hwnd);
-    RECT r;
-    ::GetWindowRect(hwnd, &r);
-    IniWriteInt(file, section.c_str(), kKeyX, r.left);
-    IniWriteInt(file, section.c_str(), kKeyY, r.top);
-    IniWriteInt(file, section.c_str(), kKeyCX, Width(r));
-    IniWriteInt(file, section.c_str(), kKeyCY, Height(r));
-    IniWriteIdl(file, section.c_str(), kKeyIdl, link_.get());
+    IniBatch batch(file);
+    StageMiniState(&batch, file, section, hwnd, link_.get());
+    if (batch.Commit()) {
+      if (HWND body = Body(hwnd)) ::RemovePropA(body, kPropBodyLoaded);
+    }
   }
   RevokeDropTarget();
   EditReleaseTabStops(::GetDlgItem(hwnd, kIdBody));

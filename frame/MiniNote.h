@@ -73,6 +73,11 @@ std::string MiniNoteSettingsFile(HWND mini);
 // link removes the key. The text is read back by ReadMiniText
 // (store/Settings.h), which the search shares.
 void WriteMiniText(const std::string& file, const std::string& section, const std::string& text);
+// Stages the mini note's place and link, and its text while its body holds
+// it, where they differ from what its section in the file holds: a mini note
+// that did not change writes nothing.
+void StageMiniState(IniBatch* batch, const std::string& file, const std::string& section, HWND mini,
+                    PCIDLIST_ABSOLUTE link);
 // Whether a mini note's body holds the stored text, so that writing the
 // body's text back keeps it. A mini note without a body (its creation
 // failed, or it is gone) must leave the stored text alone.

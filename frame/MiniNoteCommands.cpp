@@ -22,7 +22,6 @@
 namespace memo {
 namespace {
 
-HWND Body(HWND hwnd) { return ::GetDlgItem(hwnd, kIdBody); }
 
 // The file and section that a move command puts the mini note into, or
 // false when there is no such target (or it is the current owner).
@@ -230,14 +229,9 @@ void MiniNote::SaveAll(HWND hwnd) {
   // Without its body the stored text is the only copy: an empty one written
   // here would go with a move or duplicate, and the move deletes the
   // original.
-  if (MiniBodyHoldsText(hwnd)) WriteMiniText(file, section, HwndGetText(Body(hwnd)));
-  RECT r;
-  ::GetWindowRect(hwnd, &r);
-  IniWriteInt(file, section.c_str(), kKeyX, r.left);
-  IniWriteInt(file, section.c_str(), kKeyY, r.top);
-  IniWriteInt(file, section.c_str(), kKeyCX, r.right - r.left);
-  IniWriteInt(file, section.c_str(), kKeyCY, r.bottom - r.top);
-  IniWriteIdl(file, section.c_str(), kKeyIdl, link_.get());  // flushes
+  IniBatch batch(file);
+  StageMiniState(&batch, file, section, hwnd, link_.get());
+  batch.Commit();  // flushes
 }
 
 void MiniNote::MoveToOwner(HWND hwnd, int id) {

@@ -326,12 +326,13 @@ void TopLevelWindow::SaveWindowSettings(HWND hwnd) {
   IniIntBaseline writeAll;
   auto* loaded = static_cast<IniIntBaseline*>(::GetPropA(hwnd, kPropLoadedSettings));
   IniIntBaseline& baseline = loaded ? *loaded : writeAll;
-  baseline.Write(file, kSectionWindow, kKeyStyle,
-                 static_cast<int>(::GetWindowLongA(hwnd, GWL_STYLE) & kNoteStyleMask));
-  baseline.Write(file, kSectionWindow, kKeyX, r.left);
-  baseline.Write(file, kSectionWindow, kKeyY, r.top);
-  baseline.Write(file, kSectionWindow, kKeyCX, Width(r));
-  baseline.Write(file, kSectionWindow, kKeyCY, Height(r));
+  // One pass over the file for all of them, none when nothing moved.
+  baseline.Write(file, kSectionWindow,
+                 {{kKeyStyle, static_cast<int>(::GetWindowLongA(hwnd, GWL_STYLE) & kNoteStyleMask)},
+                  {kKeyX, r.left},
+                  {kKeyY, r.top},
+                  {kKeyCX, Width(r)},
+                  {kKeyCY, Height(r)}});
 }
 
 void TopLevelWindow::OnShowWindow(HWND hwnd, bool show) {

@@ -4,10 +4,13 @@
 # ratios. `cmake --build build --target bench` runs them all this way.
 # Usage: bench.sh [all|page|folder|search] [RUNS [NOTES]]
 #   all    (default) all three below
-#   page   start-up to the main bar, a page switch to 100 text notes, a start
-#          on that page and the working set with it open, each against a
-#          plain program; also the times to switch away and to quit (5 runs
-#          by default; NOTES changes the size of the page)
+#   page   start-up to the main bar and a page switch to 100 text notes;
+#          on pages of 100 and of 1,000 notes a start until every note is
+#          visible, the working set, a switch away until every note window
+#          is gone and a quit until the process has ended; each against a
+#          plain program of a bar and one tool window per note with an edit
+#          and six buttons (5 runs by default; NOTES changes the size of the
+#          large page, 0 leaves it out)
 #   folder opening a folder note on 10,000 files against a plain tree view,
 #          and a refresh after one added file against the full open (3 runs)
 #   search the search window's walk over 1,000 and 10,000 text notes on 20

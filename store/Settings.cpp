@@ -288,6 +288,57 @@ bool IniIntBaseline::Write(const std::string& file, const char* section, const c
   return true;
 }
 
+bool IniIntBaseline::Write(const std::string& file, const char* section,
+                           const std::vector<std::pair<const char*, int>>& values) {
+  if (!CanUse(file, section)) return false;
+  IniBatch batch(file);
+  std::vector<std::pair<const char*, int>> changed;
+  for (const auto& value : values) {
+    if (value.first == nullptr) return false;
+    bool same = false;
+    for (const auto& loaded : loaded_) {
+      if (EqualsNoCase(loaded.first, value.first)) same = loaded.second == value.second;
+    }
+    if (same) continue;
+    batch.SetInt(section, value.first, value.second);
+    changed.push_back(value);
+  }
+  if (!batch.Commit()) return false;
+  for (const auto& value : changed) Set(value.first, value.second);
+  return true;
+}
+
+void IniBatch::SetInt(const char* section, const char* key, int value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%d", value);
+  SetString(section, key, text);
+}
+
+void IniBatch::SetString(const char* section, const char* key, const char* value) {
+  if (section == nullptr || key == nullptr) return;
+  changes_.push_back(Change{section, key, value ? value : "", value == nullptr});
+}
+
+bool IniBatch::Commit() {
+  if (changes_.empty()) return true;
+  if (file_.empty()) return false;
+  for (const Change& change : changes_) {
+    if (change.section.empty()) return false;
+  }
+  bool written = WriteThroughCopy(file_, [&](const std::string& target) {
+    bool all = true;
+    for (const Change& change : changes_) {
+      all = ::WritePrivateProfileStringA(change.section.c_str(), change.key.c_str(),
+                                         change.erase ? nullptr : change.value.c_str(), target.c_str()) &&
+            all;
+    }
+    return all;
+  });
+  IniFlush(file_);
+  if (written) changes_.clear();
+  return written;
+}
+
 std::string ProfileValueOfLine(const std::string& value) {
   size_t first = value.find_first_not_of(" \t");
   if (first == std::string::npos) return std::string();

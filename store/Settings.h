@@ -8,6 +8,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "store/Handles.h"
@@ -117,6 +118,33 @@ class IniSectionValues {
   std::vector<std::pair<std::string, std::string>> values_;
 };
 
+// Changes to one settings file written together: each is staged, and Commit
+// makes them all on one copy of the file that then takes its place (one read,
+// copy, flush and rename for the lot, where each single write above costs
+// one of each). Nothing staged writes nothing.
+//   IniBatch batch(file);
+//   batch.SetInt("Window", "X", 10);
+//   batch.SetString("Mini1", "Text", nullptr);  // deletes the key
+//   batch.Commit();
+class IniBatch {
+ public:
+  explicit IniBatch(std::string file) : file_(std::move(file)) {}
+  void SetInt(const char* section, const char* key, int value);
+  // value == nullptr deletes the key.
+  void SetString(const char* section, const char* key, const char* value);
+  bool Empty() const { return changes_.empty(); }
+  // True when the file holds every staged change (or none was staged).
+  bool Commit();
+
+ private:
+  struct Change {
+    std::string section, key, value;
+    bool erase;
+  };
+  std::string file_;
+  std::vector<Change> changes_;
+};
+
 // Integer values of a section as a window loaded them, for its save: a key
 // is written only when its value differs from the one loaded (or it was
 // missing), so that a key changed in the file by another program while the
@@ -132,6 +160,10 @@ class IniIntBaseline {
   // True when the file holds the value, or was left alone because the
   // window did not change it.
   bool Write(const std::string& file, const char* section, const char* key, int value);
+  // Write for several keys at once, in one pass over the file; nothing is
+  // written when none of them changed.
+  bool Write(const std::string& file, const char* section,
+             const std::vector<std::pair<const char*, int>>& values);
 
  private:
   std::vector<std::pair<std::string, int>> loaded_;  // keys that were present

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/FileSystem.h"
 #include "store/Store.h"
 #include "tests/store/StoreFixture.h"
 
@@ -216,6 +217,62 @@ TEST_F(SettingsFileTest, ABaselineWritesOnlyKeysThatChangedSinceTheyWereLoaded) 
   Set("Window", "Y", "700");
   EXPECT_TRUE(baseline.Write(file(), "Window", "Y", 30));
   EXPECT_EQ(test::IniGet(file(), "Window", "Y"), "700");
+}
+
+// The identity of the file on disk: a write through a copy replaces it.
+std::string FileIdentity(const std::string& path) {
+  UniqueHandle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file.get() || !::GetFileInformationByHandle(file.get(), &info)) return "";
+  return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow) + ":" +
+         std::to_string(info.ftLastWriteTime.dwLowDateTime);
+}
+
+TEST_F(SettingsFileTest, ABatchWritesItsChangesTogetherAndNothingWhenEmpty) {
+  Set("Window", "X", "1");
+  Set("Mini1", "Text", "41.");
+  Set("Mini1", "IDL", "0500010203.");
+  std::string before = FileIdentity(file());
+  ASSERT_FALSE(before.empty());
+  EXPECT_TRUE(IniBatch(file()).Commit());
+  EXPECT_EQ(FileIdentity(file()), before);
+
+  IniBatch batch(file());
+  batch.SetInt("Window", "X", -20);
+  batch.SetInt("Window", "CX", 300);          // a new key
+  batch.SetString("Mini1", "Text", nullptr);  // deleted
+  batch.SetString("Mini2", "Text", "42.");    // a new section
+  EXPECT_TRUE(batch.Commit());
+  EXPECT_NE(FileIdentity(file()), before);
+  EXPECT_EQ(test::IniGet(file(), "Window", "X"), "-20");
+  EXPECT_EQ(test::IniGet(file(), "Window", "CX"), "300");
+  EXPECT_EQ(test::IniGet(file(), "Mini1", "Text", "gone"), "gone");
+  EXPECT_EQ(test::IniGet(file(), "Mini1", "IDL"), "0500010203.");
+  EXPECT_EQ(test::IniGet(file(), "Mini2", "Text"), "42.");
+  // No copy is left beside the file.
+  EXPECT_EQ(ListFolder(root_).size(), 1u);
+}
+
+TEST_F(SettingsFileTest, ABaselineOfSeveralKeysLeavesTheFileAloneWhenNoneChanged) {
+  Set("Window", "X", "10");
+  Set("Window", "Y", "20");
+  IniIntBaseline baseline;
+  {
+    IniSectionValues loaded(file(), "Window");
+    for (const char* key : {"X", "Y"}) baseline.Remember(loaded, key);
+  }
+  std::string before = FileIdentity(file());
+  EXPECT_TRUE(baseline.Write(file(), "Window", {{"X", 10}, {"Y", 20}}));
+  EXPECT_EQ(FileIdentity(file()), before);
+  Set("Window", "X", "500");  // another program's change stays
+  EXPECT_TRUE(baseline.Write(file(), "Window", {{"X", 10}, {"Y", 30}, {"CY", 40}}));
+  EXPECT_EQ(test::IniGet(file(), "Window", "X"), "500");
+  EXPECT_EQ(test::IniGet(file(), "Window", "Y"), "30");
+  EXPECT_EQ(test::IniGet(file(), "Window", "CY"), "40");
+  before = FileIdentity(file());
+  EXPECT_TRUE(baseline.Write(file(), "Window", {{"Y", 30}, {"CY", 40}}));  // now the loaded values
+  EXPECT_EQ(FileIdentity(file()), before);
 }
 
 TEST_F(SettingsFileTest, WholeSectionsOfAnySizeReadBackWithTheirSeparators) {
