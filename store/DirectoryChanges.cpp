@@ -2,6 +2,7 @@
 #include "store/DirectoryChanges.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "store/TextCodec.h"
