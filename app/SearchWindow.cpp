@@ -32,7 +32,7 @@ constexpr int kMargin = 4;
 // A slice of the search: short enough that a key typed meanwhile is taken
 // at once, long enough that the timer's own cost stays small.
 constexpr double kSliceMs = 25.0;
-constexpr size_t kMaxBodyChars = 64 * 1024 * 1024;
+constexpr size_t kMaxBodyChars = size_t{64} * 1024 * 1024;
 
 double NowMs() {
   static const LARGE_INTEGER frequency = [] {
@@ -355,7 +355,7 @@ void SearchWindow::SelectMatch(HWND note, const SearchResult& result) const {
   TextMatch match;
   if (!FindWordIn(text, words_[result.word], lineStart, &match)) return;
   ::SetFocus(body);
-  ::SendMessageW(body, EM_SETSEL, match.at, match.at + match.length);
+  ::SendMessageW(body, EM_SETSEL, static_cast<WPARAM>(match.at), static_cast<LPARAM>(match.at + match.length));
   ::SendMessageW(body, EM_SCROLLCARET, 0, 0);
 }
 

@@ -125,18 +125,24 @@ std::optional<std::string> ClipboardBytes(UINT format) {
 // The clipboard's picture as a PNG file, with its transparency where it has
 // one: a PNG as it was put there (once it is known to decode), a 32-bit
 // bitmap with alpha, or else the plain bitmap. The clipboard is open.
+bool IsDecodablePng(const std::string& png) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(png.data());
+  return IsPngBytes(bytes, png.size()) && DecodePicture(bytes, png.size());
+}
+
+std::optional<Pixels> TranslucentPixelsOf(const std::string& dib) {
+  return TranslucentPixelsOfPackedDib(reinterpret_cast<const unsigned char*>(dib.data()), dib.size());
+}
+
 std::optional<std::string> ClipboardAsPng() {
   if (::IsClipboardFormatAvailable(PngClipboardFormat())) {
     std::optional<std::string> png = ClipboardBytes(PngClipboardFormat());
-    const auto* bytes = png ? reinterpret_cast<const unsigned char*>(png->data()) : nullptr;
-    if (png && IsPngBytes(bytes, png->size()) && DecodePicture(bytes, png->size())) return png;
+    if (png && IsDecodablePng(*png)) return png;
   }
   if (::IsClipboardFormatAvailable(CF_DIBV5)) {
-    if (std::optional<std::string> dib = ClipboardBytes(CF_DIBV5)) {
-      std::optional<Pixels> pixels =
-          TranslucentPixelsOfPackedDib(reinterpret_cast<const unsigned char*>(dib->data()), dib->size());
-      if (pixels) return EncodePng(*pixels, true);
-    }
+    std::optional<std::string> dib = ClipboardBytes(CF_DIBV5);
+    std::optional<Pixels> pixels = dib ? TranslucentPixelsOf(*dib) : std::nullopt;
+    if (pixels) return EncodePng(*pixels, true);
   }
   if (!::IsClipboardFormatAvailable(CF_BITMAP)) return std::nullopt;
   std::optional<Pixels> pixels = PixelsOfBitmap(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));

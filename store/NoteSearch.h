@@ -143,6 +143,6 @@ class SearchWalk {
 constexpr size_t kSnippetChars = 60;
 // A text note file larger than this is searched by its name only: the
 // search keeps what it reads while its window is open.
-constexpr uint64_t kMaxSearchedFileBytes = 32 * 1024 * 1024;
+constexpr uint64_t kMaxSearchedFileBytes = uint64_t{32} * 1024 * 1024;
 
 }  // namespace memo
