@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "app/Hotkeys.h"
 #include "app/MainMenu.h"
 #include "app/Registry.h"
@@ -44,6 +46,31 @@ constexpr COLORREF kInactiveFrame = 0xFFAA55;  // light blue
 constexpr DWORD kPageListStyle = WS_CHILD | WS_CLIPSIBLINGS | CBS_DROPDOWNLIST | CBS_SORT;
 constexpr DWORD kPageListExStyle = WS_EX_CLIENTEDGE | WS_EX_TOPMOST;
 constexpr int kPageListDropHeight = 600;
+// How long the end waits for the shell to take the tray icon away.
+constexpr DWORD kTrayRemovalWaitMs = 10000;
+
+// Waits for the object, answering what other threads send to this one
+// meanwhile (a shell that calls back must not wait for us in turn), no
+// longer than ms.
+void WaitAnsweringSentMessages(HANDLE object, DWORD ms) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    DWORD spent = ::GetTickCount() - start;
+    if (spent >= ms) return;
+    DWORD woke = ::MsgWaitForMultipleObjects(1, &object, FALSE, ms - spent, QS_SENDMESSAGE);
+    if (woke != WAIT_OBJECT_0 + 1) return;
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+// A named CALLBACK function, as the thread entry must be stdcall on 32-bit
+// Windows. It owns data.
+DWORD WINAPI RemoveTrayIconThread(void* data) {
+  std::unique_ptr<NOTIFYICONDATAA> icon(static_cast<NOTIFYICONDATAA*>(data));
+  ::Shell_NotifyIconA(NIM_DELETE, icon.get());
+  return 0;
+}
 
 // The message the shell broadcasts when it (re)starts: its notification area
 // is new and empty then, so every tray icon must be added again.
@@ -223,8 +250,12 @@ void MainBar::OnDestroy(HWND hwnd) {
   UnregisterHotkeys(hwnd);
   CloseSearchWindow();
   pageWatch_.Stop();
+  // The shell takes the icon away in its own time (Wine's, without a
+  // window manager, seconds when it was the last one): the notes close
+  // meanwhile, and the end waits for both.
+  UniqueHandle trayRemoval = RemoveTrayIcon(hwnd);
   CloseNotes();
-  RemoveTrayIcon(hwnd);
+  if (trayRemoval) WaitAnsweringSentMessages(trayRemoval.get(), kTrayRemovalWaitMs);
   ::PostQuitMessage(0);
 }
 
@@ -246,14 +277,21 @@ void MainBar::AddTrayIcon(HWND hwnd) {
                (trayAdded_ && ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE);
 }
 
-void MainBar::RemoveTrayIcon(HWND hwnd) {
-  if (!trayAdded_) return;
-  NOTIFYICONDATAA data{};
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  data.hWnd = hwnd;
-  data.uID = 0;
-  ::Shell_NotifyIconA(NIM_DELETE, &data);
+UniqueHandle MainBar::RemoveTrayIcon(HWND hwnd) {
+  if (!trayAdded_) return UniqueHandle();
   trayAdded_ = false;
+  auto data = std::make_unique<NOTIFYICONDATAA>();
+  *data = NOTIFYICONDATAA{};
+  data->cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data->hWnd = hwnd;
+  data->uID = 0;
+  UniqueHandle thread(::CreateThread(nullptr, 0, RemoveTrayIconThread, data.get(), 0, nullptr));
+  if (!thread) {
+    ::Shell_NotifyIconA(NIM_DELETE, data.get());
+    return UniqueHandle();
+  }
+  data.release();  // the thread's now
+  return thread;
 }
 
 void MainBar::OnSize(HWND hwnd) {

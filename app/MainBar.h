@@ -46,7 +46,9 @@ class MainBar : public TopLevelWindow {
   void OnPageListCloseUp(HWND hwnd, HWND combo);
 
   void AddTrayIcon(HWND hwnd);
-  void RemoveTrayIcon(HWND hwnd);
+  // Starts the icon's removal on a thread of its own and returns it (null
+  // when the icon was removed here or there was none).
+  UniqueHandle RemoveTrayIcon(HWND hwnd);
 
   // The pages the bar adds to its property sheet, in this order.
   ExtraPage pages_[2] = {{IDD_PAGE_SETTINGS, &SettingsPageProc, ::GetModuleHandleA(nullptr)},

@@ -82,8 +82,10 @@ void SubclassCaptionButton(HWND button) {
 
 }  // namespace
 
-HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip, const RECT& place) {
-  HWND button = ::CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW, place.left,
+HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip, const RECT& place,
+                         bool visible) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW | (visible ? WS_VISIBLE : 0);
+  HWND button = ::CreateWindowExA(0, "BUTTON", text, style, place.left,
                                   place.top, place.right - place.left, place.bottom - place.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
                                   nullptr);

@@ -6,12 +6,12 @@
 
 namespace memo {
 
-// Creates a hidden owner-drawn button at place (zero-sized by default) with
-// its hover procedure and its tooltip. The BUTTON class's background brush
-// becomes the null brush for the whole process, so buttons never flash a
-// default background.
+// Creates an owner-drawn button at place (zero-sized by default) with its
+// hover procedure and its tooltip (none for null), hidden unless visible.
+// The BUTTON class's background brush becomes the null brush for the whole
+// process, so buttons never flash a default background.
 HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip,
-                         const RECT& place = RECT{});
+                         const RECT& place = RECT{}, bool visible = false);
 
 // Checked state, kept in bit 0 of the button's GWLP_USERDATA.
 bool IsButtonChecked(HWND button);

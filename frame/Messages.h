@@ -89,6 +89,7 @@ constexpr UINT_PTR kTimerMail = 12;
 constexpr UINT_PTR kTimerFolderPoll = 13;
 constexpr UINT_PTR kTimerDropMinis = 14;  // makes the mini notes of a drop a few at a time
 constexpr UINT_PTR kTimerSearch = 15;     // the search window searches a slice of the store
+constexpr UINT_PTR kTimerDropTarget = 16; // a note takes drops once its page is up
 constexpr UINT_PTR kTimerPageWatch = 20;  // the main bar looks at what changed in the open page
 constexpr UINT_PTR kTimerSplashHold = 100;
 constexpr UINT_PTR kTimerSplashFade = 101;

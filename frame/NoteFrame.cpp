@@ -7,6 +7,7 @@
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
 #include "frame/ThreadWindows.h"
+#include "frame/Tooltip.h"
 #include "store/Handles.h"
 #include "store/NoteOps.h"
 #include "store/WinText.h"
@@ -143,7 +144,11 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       if (::GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) PaintBorder(hwnd);
       return 1;
     case WM_NCACTIVATE:
+      if (wParam) GiveButtonTooltips(hwnd);
       OnNcActivate(hwnd, wParam != 0);
+      break;
+    case WM_SETCURSOR:
+      GiveButtonTooltips(hwnd);
       break;
     case WM_COMMAND:
       if (LOWORD(wParam) == kCmdDelete) {
@@ -170,8 +175,11 @@ LRESULT NoteFrame::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   CaptionLayout layout = LayoutCaption(Width(client), Height(client), MeasureLetterA(hwnd));
   const RECT* places[kButtonCount] = {&layout.pin,    &layout.minimize, &layout.dblClick,
                                       &layout.remove, &layout.mini,     &layout.menu};
+  // Made visible while the note is still hidden, where showing each one
+  // later is a round trip and a repaint apiece; an inactive note's region
+  // hides them until its caption shows.
   for (int i = 0; i < kButtonCount; ++i) {
-    buttons_[i] = CreateCaptionButton(hwnd, kButtons[i].id, kButtons[i].text, kButtons[i].tooltip, *places[i]);
+    buttons_[i] = CreateCaptionButton(hwnd, kButtons[i].id, kButtons[i].text, nullptr, *places[i], true);
   }
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
   if (buttons_[kPin]) SetButtonChecked(buttons_[kPin], (style & kStylePinned) != 0);
@@ -313,7 +321,17 @@ void NoteFrame::ShowDeleteMenu(HWND hwnd) {
 }
 
 void NoteFrame::ShowButtons(HWND hwnd) {
-  for (HWND button : buttons_) ::ShowWindow(button, SW_SHOWNOACTIVATE);
+  for (HWND button : buttons_) {
+    if (button && !(::GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE)) ::ShowWindow(button, SW_SHOWNOACTIVATE);
+  }
+}
+
+void NoteFrame::GiveButtonTooltips(HWND hwnd) {
+  if (tooltipsGiven_) return;
+  tooltipsGiven_ = true;
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (buttons_[i]) SetTooltip(hwnd, buttons_[i], kButtons[i].tooltip);
+  }
 }
 
 }  // namespace memo

@@ -44,11 +44,17 @@ class NoteFrame : public TopLevelWindow {
   void ApplyInactiveRegion(HWND hwnd, bool redraw);
   void ShowDeleteMenu(HWND hwnd);
   void ShowButtons(HWND hwnd);
+  void GiveButtonTooltips(HWND hwnd);
+  bool HasChildTooltips() const override { return tooltipsGiven_; }
 
   // The children are looked up once: finding a child by id asks the window
   // system for the whole list of children each time.
   HWND body_ = nullptr;
   HWND buttons_[kButtonCount] = {};
+  // The buttons' tooltips come when the pointer first comes to the note or
+  // its caption first shows: until then no one can see them, and each adds
+  // to a list that every tool of the program is looked up in.
+  bool tooltipsGiven_ = false;
 };
 
 }  // namespace memo

@@ -2,8 +2,10 @@
 #include "frame/NoteWindows.h"
 
 #include "frame/ClassNames.h"
+#include "frame/Geometry.h"
 #include "frame/Messages.h"
 #include "frame/ThreadWindows.h"
+#include "frame/TopLevelWindow.h"
 #include "store/FileSystem.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
@@ -13,7 +15,7 @@ namespace memo {
 namespace {
 
 constexpr int kNoteWindowWidth = 400;
-constexpr int kNoteWindowHeight = 200;  // the note moves to its saved rectangle itself
+constexpr int kNoteWindowHeight = 200;  // the size of a note that has no place saved
 constexpr DWORD kNoteFrameStyle = WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 }  // namespace
@@ -72,20 +74,33 @@ DWORD NoteWindowStyle(int storedStyle) {
 }
 
 HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
-  if (HWND open = FindNoteWindow(noteName)) return open;
   std::string path = NotePath(noteName);
   if (path.empty()) return nullptr;
-  // The kind first: a page folder may hold thousands of other files, and
-  // each settings read costs far more than a look at the name.
+  // The kind first: a page folder may hold thousands of other files (each
+  // note's settings among them), and a settings read or a search of the
+  // open windows costs far more than a look at the name.
   const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
   if (windowClass == nullptr) return nullptr;
-  int style = IniReadInt(PathAppend(path, ".ini"), kSectionWindow, kKeyStyle,
-                         static_cast<int>(kDefaultNoteStyle));
+  if (HWND open = FindNoteWindow(noteName)) return open;
+  // Read once for the style, the place and the window's own creation.
+  IniSectionValues saved(PathAppend(path, ".ini"), kSectionWindow);
+  int style = saved.Int(kKeyStyle, static_cast<int>(kDefaultNoteStyle));
   if (!force && (static_cast<DWORD>(style) & kStyleHidden)) return nullptr;
+  // Made where it was saved, the note need not be moved there as it is
+  // made; one with no place yet gets the system's.
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, cx = kNoteWindowWidth, cy = kNoteWindowHeight;
+  if (saved.Has(kKeyX) && saved.Has(kKeyY) && saved.Has(kKeyCX) && saved.Has(kKeyCY)) {
+    RECT placed = SavedPlacement(saved, RECT{0, 0, kNoteWindowWidth, kNoteWindowHeight});
+    x = placed.left;
+    y = placed.top;
+    cx = Width(placed);
+    cy = Height(placed);
+  }
+  WindowCreation creation;
+  creation.saved = &saved;
   HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
-                                NoteWindowStyle(style), CW_USEDEFAULT, CW_USEDEFAULT,
-                                kNoteWindowWidth, kNoteWindowHeight, nullptr, nullptr,
-                                ::GetModuleHandleA(nullptr), nullptr);
+                                NoteWindowStyle(style), x, y, cx, cy,
+                                nullptr, nullptr, ::GetModuleHandleA(nullptr), &creation);
   if (hwnd == nullptr) return nullptr;
   // A note opened with its page is not to be shown active: it goes to the
   // top without taking the activation (which BringWindowToTop would).

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,7 +147,7 @@ void StartMinimizeTimer(HWND hwnd) {
 LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      return OnCreate(hwnd);
+      return OnCreate(hwnd, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
     case WM_DESTROY:
       OnDestroy(hwnd);
       return 0;
@@ -166,6 +167,13 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
       }
       if (wParam == kTimerDropMinis) {
         OnDropTimer(hwnd);
+        return 0;
+      }
+      if (wParam == kTimerDropTarget) {
+        // A failure here has no one to tell: the note works, it only takes
+        // no drops, as a window refused by OLE would.
+        ::KillTimer(hwnd, kTimerDropTarget);
+        RegisterDropTarget(hwnd);
         return 0;
       }
       break;
@@ -243,14 +251,35 @@ LRESULT TopLevelWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return WindowObject::WindowProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
-  if (!RegisterDropTarget(hwnd)) {
-    ShowError(hwnd, "RegisterDragDrop failed");
-    return -1;
+RECT SavedPlacement(const IniSectionValues& saved, const RECT& current) {
+  int x = saved.Int(kKeyX, current.left);
+  int y = saved.Int(kKeyY, current.top);
+  int cx = SavedSizeOr(saved.Int(kKeyCX, Width(current)), Width(current));
+  int cy = SavedSizeOr(saved.Int(kKeyCY, Height(current)), Height(current));
+  RECT workArea{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  return OntoScreen(ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea));
+}
+
+LRESULT TopLevelWindow::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  // A note takes drops once the notes of its page are up: registering costs
+  // as much as a third of making the window, and no drag can reach a note
+  // before it shows. The timer comes after the page's input and painting.
+  // The bar takes them at once, and cannot be made without.
+  if (style & WS_POPUP) {
+    if (!RegisterDropTarget(hwnd)) {
+      ShowError(hwnd, "RegisterDragDrop failed");
+      return -1;
+    }
+  } else {
+    ::SetTimer(hwnd, kTimerDropTarget, USER_TIMER_MINIMUM, nullptr);
   }
   std::string file = SettingsFileOfWindow(hwnd);
-  IniSectionValues saved(file, kSectionWindow);
-  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  const auto* creation = static_cast<const WindowCreation*>(create.lpCreateParams);
+  std::optional<IniSectionValues> read;
+  if (!creation || !creation->saved) read.emplace(file, kSectionWindow);
+  const IniSectionValues& saved = read ? *read : *creation->saved;
   DWORD noteBits = static_cast<DWORD>(saved.Int(kKeyStyle, static_cast<int>(style & kNoteStyleMask)));
   DWORD newStyle = (noteBits & kNoteStyleMask) | (style & kKeptStyleMask);
   bool frameChanged = newStyle != style;
@@ -258,26 +287,29 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd) {
 
   RECT current;
   ::GetWindowRect(hwnd, &current);
-  int x = saved.Int(kKeyX, current.left);
-  int y = saved.Int(kKeyY, current.top);
-  int cx = SavedSizeOr(saved.Int(kKeyCX, Width(current)), Width(current));
-  int cy = SavedSizeOr(saved.Int(kKeyCY, Height(current)), Height(current));
   ::SetPropA(hwnd, kPropLoadedSettings, &loaded_);
-  RECT workArea{};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-  RECT placed = OntoScreen(ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea));
-  // The new frame and the saved place in one move: a page opens many notes,
-  // and every move of a note lays out its caption again. Without
-  // SWP_NOACTIVATE each note would be activated as it opens, only to be
-  // deactivated by the next one.
+  RECT placed = SavedPlacement(saved, current);
+  // The new frame and the saved place in one move, and none when the
+  // window was made where it belongs: a page opens many notes, and every
+  // move of a note lays out its caption again. Without SWP_NOACTIVATE each
+  // note would be activated as it opens, only to be deactivated by the next.
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   if (frameChanged) flags |= SWP_FRAMECHANGED;
   if (newStyle & WS_POPUP) flags |= SWP_NOSIZE;  // the main bar keeps its size
-  ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
+  bool inPlace = (newStyle & WS_POPUP) ? placed.left == current.left && placed.top == current.top
+                                       : ::EqualRect(&placed, &current) != FALSE;
+  if (frameChanged || !inPlace) {
+    ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
+  } else {
+    // What the move would have told: the kinds lay out their body here.
+    RECT client;
+    ::GetClientRect(hwnd, &client);
+    ::SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(Width(client), Height(client)));
+  }
   lastPosition_ = WindowPosition(hwnd);
   RememberPlacement(hwnd, saved, file);
 
-  ::SendMessageA(hwnd, kMsgSettingsChanged, 0, 0);
+  ApplySettings(hwnd, saved);
   CreateMiniNotesFromSettings(hwnd, file);
   ::PostMessageA(hwnd, kMsgShowButtons, 0, 0);
   return 0;
@@ -306,9 +338,10 @@ void TopLevelWindow::RememberPlacement(HWND hwnd, const IniSectionValues& saved,
 
 void TopLevelWindow::OnDestroy(HWND hwnd) {
   RevokeDropTarget();
-  ForgetTooltipsOfChildren(hwnd);
+  if (HasChildTooltips()) ForgetTooltipsOfChildren(hwnd);
   ::KillTimer(hwnd, kTimerMinimize);
   ::KillTimer(hwnd, kTimerDropMinis);
+  ::KillTimer(hwnd, kTimerDropTarget);
   ::RemovePropA(hwnd, kPropMinimizeCounter);
   // A window that refused its creation was never placed from its settings:
   // writing them would record a note that never opened.
@@ -399,7 +432,10 @@ void TopLevelWindow::OnStyleChanging(HWND hwnd, const STYLESTRUCT& change) {
 }
 
 void TopLevelWindow::OnSettingsChanged(HWND hwnd) {
-  IniSectionValues saved(SettingsFileOfWindow(hwnd), kSectionWindow);
+  ApplySettings(hwnd, IniSectionValues(SettingsFileOfWindow(hwnd), kSectionWindow));
+}
+
+void TopLevelWindow::ApplySettings(HWND hwnd, const IniSectionValues& saved) {
   for (const auto& color : {std::make_pair(kKeyColorBG, kPropColorBG), std::make_pair(kKeyColorText, kPropColorText)}) {
     COLORREF current = GetColorProp(hwnd, color.second);
     SetColorProp(hwnd, color.second, StoredColorOr(saved.Color(color.first, current), current));

@@ -20,6 +20,17 @@
 
 namespace memo {
 
+// What the opener of a window already read for it, handed over as
+// CreateWindowEx's creation parameter (null when it read nothing): a page of
+// many notes would read each settings file twice.
+struct WindowCreation {
+  const IniSectionValues* saved = nullptr;  // the Window section of its settings file
+};
+
+// Where a window goes from its saved Window section: X, Y, CX and CY, each
+// missing one taken from current, kept on the work area and on a screen.
+RECT SavedPlacement(const IniSectionValues& saved, const RECT& current);
+
 class TopLevelWindow : public WindowObject, public virtual DropTarget {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -35,9 +46,13 @@ class TopLevelWindow : public WindowObject, public virtual DropTarget {
   // Called before Duplicate copies the note's file: a note that holds
   // changes its file does not have yet writes them first.
   virtual void SaveBeforeCopy(HWND) {}
+  // Whether children of this window may have tools in the shared tooltip
+  // that must go with them.
+  virtual bool HasChildTooltips() const { return true; }
 
  private:
-  LRESULT OnCreate(HWND hwnd);
+  LRESULT OnCreate(HWND hwnd, const CREATESTRUCTA& create);
+  void ApplySettings(HWND hwnd, const IniSectionValues& saved);
   void RememberPlacement(HWND hwnd, const IniSectionValues& saved, const std::string& file);
   void OnDestroy(HWND hwnd);
   void OnShowWindow(HWND hwnd, bool show);
