@@ -85,12 +85,19 @@ void SubclassCaptionButton(HWND button) {
 HWND CreateCaptionButton(HWND parent, int id, const char* text, const char* tooltip, const RECT& place,
                          bool visible) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW | (visible ? WS_VISIBLE : 0);
-  HWND button = ::CreateWindowExA(0, "BUTTON", text, style, place.left,
+  // No notice to the parent: it would give the button the GUI font, which
+  // its painting selects itself, and a page makes six buttons a note.
+  HWND button = ::CreateWindowExA(WS_EX_NOPARENTNOTIFY, "BUTTON", text, style, place.left,
                                   place.top, place.right - place.left, place.bottom - place.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
                                   nullptr);
   if (!button) return nullptr;
-  ::SetClassLongPtrA(button, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(::GetStockObject(NULL_BRUSH)));
+  // The class is the process's: once is enough.
+  static bool classBrushSet = false;
+  if (!classBrushSet) {
+    ::SetClassLongPtrA(button, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(::GetStockObject(NULL_BRUSH)));
+    classBrushSet = true;
+  }
   SubclassCaptionButton(button);
   SetTooltip(parent, button, tooltip);
   return button;

@@ -203,16 +203,19 @@ void NoteFrame::OnSize(HWND hwnd) {
       {buttons_[kMini], &layout.mini},
       {buttons_[kMenu], &layout.menu},
   };
-  HDWP batch = ::BeginDeferWindowPos(7);
+  // A note gets WM_SIZE more than once as it opens; a child already in
+  // place is not moved again, and with none to move there is no batch.
+  std::pair<HWND, const RECT*> moves[7];
+  int count = 0;
   for (const auto& place : places) {
-    HWND child = place.first;
-    if (!child || !batch) continue;
-    const RECT& r = *place.second;
-    // A note gets WM_SIZE more than once as it opens; a child already in
-    // place is not moved again.
-    RECT now = ChildRectInClient(hwnd, child);
-    if (::EqualRect(&now, &r)) continue;
-    batch = ::DeferWindowPos(batch, child, nullptr, r.left, r.top, Width(r), Height(r),
+    if (!place.first) continue;
+    RECT now = ChildRectInClient(hwnd, place.first);
+    if (!::EqualRect(&now, place.second)) moves[count++] = place;
+  }
+  HDWP batch = count > 0 ? ::BeginDeferWindowPos(count) : nullptr;
+  for (int i = 0; i < count && batch; ++i) {
+    const RECT& r = *moves[i].second;
+    batch = ::DeferWindowPos(batch, moves[i].first, nullptr, r.left, r.top, Width(r), Height(r),
                              SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (batch) ::EndDeferWindowPos(batch);

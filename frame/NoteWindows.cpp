@@ -88,27 +88,25 @@ HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
   if (!force && (static_cast<DWORD>(style) & kStyleHidden)) return nullptr;
   // Made where it was saved, the note need not be moved there as it is
   // made; one with no place yet gets the system's.
+  WindowCreation creation;
+  creation.saved = &saved;
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT, cx = kNoteWindowWidth, cy = kNoteWindowHeight;
   if (saved.Has(kKeyX) && saved.Has(kKeyY) && saved.Has(kKeyCX) && saved.Has(kKeyCY)) {
+    creation.placed = true;
     RECT placed = SavedPlacement(saved, RECT{0, 0, kNoteWindowWidth, kNoteWindowHeight});
     x = placed.left;
     y = placed.top;
     cx = Width(placed);
     cy = Height(placed);
   }
-  WindowCreation creation;
-  creation.saved = &saved;
   HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
                                 NoteWindowStyle(style), x, y, cx, cy,
                                 nullptr, nullptr, ::GetModuleHandleA(nullptr), &creation);
   if (hwnd == nullptr) return nullptr;
-  // A note opened with its page is not to be shown active: it goes to the
-  // top without taking the activation (which BringWindowToTop would).
-  if (show) {
-    ::BringWindowToTop(hwnd);
-  } else {
-    ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
+  // A new window is made on top of the others: a note opened with its page
+  // stays there without taking the activation (which BringWindowToTop
+  // would take).
+  if (show) ::BringWindowToTop(hwnd);
   ::ShowWindow(hwnd, show ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
   return hwnd;
 }

@@ -261,6 +261,25 @@ RECT SavedPlacement(const IniSectionValues& saved, const RECT& current) {
   return OntoScreen(ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea));
 }
 
+namespace {
+
+// The window's style with the note bits of its settings, without the frame
+// bits the system gives a new window and a note does not have.
+DWORD StyleFromSettings(DWORD style, const IniSectionValues& saved) {
+  DWORD noteBits = static_cast<DWORD>(saved.Int(kKeyStyle, static_cast<int>(style & kNoteStyleMask)));
+  return (noteBits & kNoteStyleMask) | (style & kKeptStyleMask);
+}
+
+}  // namespace
+
+void TopLevelWindow::OnNcCreate(HWND hwnd, const CREATESTRUCTA& create) {
+  const auto* creation = static_cast<const WindowCreation*>(create.lpCreateParams);
+  if (!creation || !creation->saved) return;
+  DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  DWORD newStyle = StyleFromSettings(style, *creation->saved);
+  if (newStyle != style) ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(newStyle));
+}
+
 LRESULT TopLevelWindow::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
   // A note takes drops once the notes of its page are up: registering costs
@@ -280,15 +299,15 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
   std::optional<IniSectionValues> read;
   if (!creation || !creation->saved) read.emplace(file, kSectionWindow);
   const IniSectionValues& saved = read ? *read : *creation->saved;
-  DWORD noteBits = static_cast<DWORD>(saved.Int(kKeyStyle, static_cast<int>(style & kNoteStyleMask)));
-  DWORD newStyle = (noteBits & kNoteStyleMask) | (style & kKeptStyleMask);
+  DWORD newStyle = StyleFromSettings(style, saved);
   bool frameChanged = newStyle != style;
   if (frameChanged) ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(newStyle));
 
   RECT current;
   ::GetWindowRect(hwnd, &current);
   ::SetPropA(hwnd, kPropLoadedSettings, &loaded_);
-  RECT placed = SavedPlacement(saved, current);
+  // Placed by its opener, the window need not ask the monitors again.
+  RECT placed = creation && creation->placed ? current : SavedPlacement(saved, current);
   // The new frame and the saved place in one move, and none when the
   // window was made where it belongs: a page opens many notes, and every
   // move of a note lays out its caption again. Without SWP_NOACTIVATE each
@@ -450,7 +469,8 @@ void TopLevelWindow::ApplySettings(HWND hwnd, const IniSectionValues& saved) {
       ::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
     }
   }
-  ::SendMessageA(hwnd, kMsgRedraw, 0, 0);
+  // A window still being made paints when it first shows.
+  if (::IsWindowVisible(hwnd)) ::SendMessageA(hwnd, kMsgRedraw, 0, 0);
 }
 
 LRESULT TopLevelWindow::OnCommand(HWND hwnd, int id, HWND control) {

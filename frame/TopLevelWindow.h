@@ -25,6 +25,7 @@ namespace memo {
 // many notes would read each settings file twice.
 struct WindowCreation {
   const IniSectionValues* saved = nullptr;  // the Window section of its settings file
+  bool placed = false;                      // made at SavedPlacement of saved
 };
 
 // Where a window goes from its saved Window section: X, Y, CX and CY, each
@@ -34,6 +35,9 @@ RECT SavedPlacement(const IniSectionValues& saved, const RECT& current);
 class TopLevelWindow : public WindowObject, public virtual DropTarget {
  public:
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Takes the saved style that its opener read: the frame is then measured
+  // once, not again at WM_CREATE.
+  static void OnNcCreate(HWND hwnd, const CREATESTRUCTA& create);
 
   // Saves Style, X, Y, CX, CY to the window's settings file: those that
   // were missing or that the window changed since it loaded them.

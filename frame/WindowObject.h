@@ -33,6 +33,10 @@ class WindowObject {
   // True once WM_CREATE has returned without refusing the window.
   bool Created() const { return created_; }
 
+  // Called at WM_NCCREATE, before the object exists and before the system
+  // first measures the window's frame; a class may hide it with its own.
+  static void OnNcCreate(HWND, const CREATESTRUCTA&) {}
+
  protected:
   WindowObject() = default;
   ~WindowObject() = default;  // released through DropTarget
@@ -62,6 +66,7 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   } else {
     // Messages before WM_CREATE (WM_NCCREATE, WM_GETMINMAXINFO, ...) and all
     // messages of a window whose object could not be made.
+    if (message == WM_NCCREATE && lParam) T::OnNcCreate(hwnd, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
     if (message != WM_CREATE) return ::DefWindowProcA(hwnd, message, wParam, lParam);
     try {
       object = new (std::nothrow) T();

@@ -67,8 +67,15 @@ int HexDigitValue(char c) {
 // on a copy beside the file, which then takes the file's place. A file that
 // does not exist yet has nothing to lose and is written directly, as is a
 // read-only one (the write then fails as it always did).
+unsigned gIniWrites = 0;
+
 template <typename Write>
 bool WriteThroughCopy(const std::string& file, Write write) {
+  // Counted before and after: a read between the two is stale as well.
+  ++gIniWrites;
+  struct CountAfter {
+    ~CountAfter() { ++gIniWrites; }
+  } countAfter;
   DWORD attributes = ::GetFileAttributesA(file.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
@@ -143,7 +150,10 @@ std::string IniReadLongString(const std::string& file, const char* section, cons
   return value;
 }
 
+unsigned IniWriteCount() { return gIniWrites; }
+
 void IniFlush(const std::string& file) {
+  ++gIniWrites;
   if (!file.empty()) ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
 }
 

@@ -51,6 +51,9 @@ std::string IniReadLongString(const std::string& file, const char* section, cons
                               size_t initialSize = 1024);
 // Makes the system write its cached copy of the file.
 void IniFlush(const std::string& file);
+// Counts the program's own writes to settings files, so that a value kept
+// from an earlier read can tell that it may be stale.
+unsigned IniWriteCount();
 
 COLORREF IniReadColor(const std::string& file, const char* section, const char* key,
                       COLORREF def);

@@ -54,7 +54,36 @@ std::string RootFolder() {
 std::string RootIniPath() { return PathJoin(RootFolder(), kRootIniName); }
 
 std::string CurrentPage() {
-  return IniReadString(RootIniPath(), kSectionInfo, kKeyCurrentPage, "", kMaxPathBytes);
+  // Asked for at every note's path, several times for each note a page
+  // opens or closes: the file is read again only when this program wrote a
+  // settings file since, or root.ini's size or time is not as it was.
+  struct Kept {
+    std::string file, page;
+    unsigned writes = 0;
+    FILETIME written{};
+    DWORD size = 0;
+    bool valid = false;
+  };
+  static Kept kept;
+  std::string file = RootIniPath();
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  bool stamped = !file.empty() && ::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) &&
+                 data.nFileSizeHigh == 0;
+  if (stamped && kept.valid && kept.file == file && kept.writes == IniWriteCount() &&
+      kept.size == data.nFileSizeLow && ::CompareFileTime(&kept.written, &data.ftLastWriteTime) == 0) {
+    return kept.page;
+  }
+  unsigned writes = IniWriteCount();
+  std::string page = IniReadString(file, kSectionInfo, kKeyCurrentPage, "", kMaxPathBytes);
+  kept.valid = stamped;
+  if (stamped) {
+    kept.file = file;
+    kept.page = page;
+    kept.writes = writes;
+    kept.written = data.ftLastWriteTime;
+    kept.size = data.nFileSizeLow;
+  }
+  return page;
 }
 
 std::string CurrentPageFolder() {
