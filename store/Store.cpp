@@ -56,7 +56,11 @@ std::string RootIniPath() { return PathJoin(RootFolder(), kRootIniName); }
 std::string CurrentPage() {
   // Asked for at every note's path, several times for each note a page
   // opens or closes: the file is read again only when this program wrote a
-  // settings file since, or root.ini's size or time is not as it was.
+  // settings file since, or root.ini's size or time is not as it was. A
+  // file changed in the last seconds is always read: another change within
+  // the same tick of its file system's clock (two seconds on FAT) would
+  // leave the time as it was.
+  constexpr ULONGLONG kSettledAfter = 25000000;  // 2.5 s in FILETIME units
   struct Kept {
     std::string file, page;
     unsigned writes = 0;
@@ -75,8 +79,11 @@ std::string CurrentPage() {
   }
   unsigned writes = IniWriteCount();
   std::string page = IniReadString(file, kSectionInfo, kKeyCurrentPage, "", kMaxPathBytes);
-  kept.valid = stamped;
-  if (stamped) {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  kept.valid = stamped && ticks(now) >= ticks(data.ftLastWriteTime) + kSettledAfter;
+  if (kept.valid) {
     kept.file = file;
     kept.page = page;
     kept.writes = writes;

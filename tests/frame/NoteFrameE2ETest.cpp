@@ -86,5 +86,32 @@ TEST(NoteFrameTest, InactiveNoteShowsOnlyItsBodyAndItsPinWhilePinned) {
   EXPECT_EQ(session.app().Quit(), 0u);
 }
 
+// The buttons' tooltips come only once the pointer reaches the note; they
+// must still come, under the real pointer.
+TEST(NoteFrameTest, CaptionButtonsTellWhatTheyDoUnderThePointer) {
+  NoteSession session;
+  ASSERT_TRUE(WriteBytes(session.NotePath("tips.txt"), "tips"));
+  IniSet(session.NotePath("tips.txt") + ".ini", "Window", "X", "300");
+  IniSet(session.NotePath("tips.txt") + ".ini", "Window", "Y", "300");
+  ASSERT_TRUE(session.Start());
+  HWND note = session.WaitNote("tips.txt");
+  ASSERT_TRUE(note);
+  ASSERT_TRUE(BringToForeground(note));
+  PumpFor(300);
+  RECT remove = WindowRect(::GetDlgItem(note, 265));
+  int x = (remove.left + remove.right) / 2, y = (remove.top + remove.bottom) / 2;
+  std::string path = "mousemove " + std::to_string(x - 3) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+                     std::to_string(x) + " " + std::to_string(y);
+  if (!XPointer(path)) GTEST_SKIP() << "no xdotool";
+  auto tip = [&] {
+    for (HWND t : session.app().Windows("tooltips_class32", nullptr, true)) {
+      if (WindowText(t) == "削除") return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(WaitUntil(tip, 5000)) << "no tooltip over the delete button";
+  EXPECT_EQ(session.app().Quit(), 0u);
+}
+
 }  // namespace
 }  // namespace memo::test

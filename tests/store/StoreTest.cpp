@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "store/FileSystem.h"
+#include "store/Handles.h"
 #include "store/Paths.h"
 #include "store/Settings.h"
 #include "store/WinText.h"
@@ -133,6 +134,37 @@ TEST_F(StoreTest, NotePathsFollowQuotingAndTheCurrentPage) {
     EXPECT_EQ(NotePath(refused), "") << refused;
   }
   EXPECT_EQ(NotePath(std::string(300, 'n') + ".txt"), "");
+}
+
+// The page is kept from one read of root.ini to the next; whatever changes
+// the file, the next question sees it.
+TEST_F(StoreTest, TheCurrentPageFollowsEveryChangeOfRootIni) {
+  std::string ini = At("root.ini");
+  auto setWritten = [&](ULONGLONG stamp) {
+    UniqueHandle file(::CreateFileA(ini.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    FILETIME time{static_cast<DWORD>(stamp), static_cast<DWORD>(stamp >> 32)};
+    ASSERT_TRUE(file && ::SetFileTime(file.get(), nullptr, nullptr, &time));
+  };
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULONGLONG hourAgo = ((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) - 36000000000ull;
+  ASSERT_TRUE(test::WriteBytes(ini, "[Info]\r\nCurrentPage=p\r\n"));
+  setWritten(hourAgo);
+  EXPECT_EQ(CurrentPage(), "p");
+  EXPECT_EQ(CurrentPage(), "p");
+  // Another program's change of the same size: its time tells.
+  ASSERT_TRUE(test::WriteBytes(ini, "[Info]\r\nCurrentPage=q\r\n"));
+  EXPECT_EQ(CurrentPage(), "q");
+  // This program's own change, even with the time as it was.
+  setWritten(hourAgo);
+  EXPECT_EQ(CurrentPage(), "q");
+  ASSERT_TRUE(IniWriteString(ini, kSectionInfo, kKeyCurrentPage, "r"));
+  IniFlush(ini);
+  setWritten(hourAgo);
+  EXPECT_EQ(CurrentPage(), "r");
+  ASSERT_TRUE(::DeleteFileA(ini.c_str()));
+  EXPECT_EQ(CurrentPage(), "");
 }
 
 TEST_F(StoreTest, WithoutAPagePlainNamesResolveNowhere) {
