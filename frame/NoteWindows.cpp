@@ -92,12 +92,17 @@ HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
   creation.saved = &saved;
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT, cx = kNoteWindowWidth, cy = kNoteWindowHeight;
   if (saved.Has(kKeyX) && saved.Has(kKeyY) && saved.Has(kKeyCX) && saved.Has(kKeyCY)) {
-    creation.placed = true;
     RECT placed = SavedPlacement(saved, RECT{0, 0, kNoteWindowWidth, kNoteWindowHeight});
-    x = placed.left;
-    y = placed.top;
-    cx = Width(placed);
-    cy = Height(placed);
+    // While it is made, the system holds a window to its own least size
+    // (the note's smaller one comes with the note): a smaller note is
+    // moved to its place once made, as any note without one.
+    if (Width(placed) >= ::GetSystemMetrics(SM_CXMINTRACK) && Height(placed) >= ::GetSystemMetrics(SM_CYMINTRACK)) {
+      creation.placed = true;
+      x = placed.left;
+      y = placed.top;
+      cx = Width(placed);
+      cy = Height(placed);
+    }
   }
   HWND hwnd = ::CreateWindowExA(NoteWindowExStyle(style), windowClass, noteName.c_str(),
                                 NoteWindowStyle(style), x, y, cx, cy,
