@@ -285,12 +285,12 @@ UniqueHandle MainBar::RemoveTrayIcon(HWND hwnd) {
   data->cbSize = NOTIFYICONDATAA_V1_SIZE;
   data->hWnd = hwnd;
   data->uID = 0;
-  UniqueHandle thread(::CreateThread(nullptr, 0, RemoveTrayIconThread, data.get(), 0, nullptr));
+  NOTIFYICONDATAA* handed = data.release();  // the thread's once it runs
+  UniqueHandle thread(::CreateThread(nullptr, 0, RemoveTrayIconThread, handed, 0, nullptr));
   if (!thread) {
+    data.reset(handed);
     ::Shell_NotifyIconA(NIM_DELETE, data.get());
-    return UniqueHandle();
   }
-  data.release();  // the thread's now
   return thread;
 }
 
