@@ -319,8 +319,10 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
                                        : ::EqualRect(&placed, &current) != FALSE;
   if (frameChanged || !inPlace) {
     ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed), flags);
-  } else {
-    // What the move would have told: the kinds lay out their body here.
+  }
+  // The kinds lay out their body at WM_SIZE. A new frame brings one; a note
+  // made with its frame gets none while it is made, even when it moves.
+  if (!frameChanged && !(newStyle & WS_POPUP)) {
     RECT client;
     ::GetClientRect(hwnd, &client);
     ::SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(Width(client), Height(client)));
@@ -469,8 +471,9 @@ void TopLevelWindow::ApplySettings(HWND hwnd, const IniSectionValues& saved) {
       ::SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
     }
   }
-  // A window still being made paints when it first shows.
-  if (::IsWindowVisible(hwnd)) ::SendMessageA(hwnd, kMsgRedraw, 0, 0);
+  // Sent while the window is made as well: the kinds take their colours
+  // (brushes, a tree's, a calendar's) from it.
+  ::SendMessageA(hwnd, kMsgRedraw, 0, 0);
 }
 
 LRESULT TopLevelWindow::OnCommand(HWND hwnd, int id, HWND control) {
