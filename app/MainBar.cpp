@@ -18,6 +18,7 @@
 #include "frame/Colors.h"
 #include "frame/Geometry.h"
 #include "frame/Messages.h"
+#include "frame/Monitors.h"
 #include "frame/NoteWindows.h"
 #include "frame/ThreadWindows.h"
 #include "frame/Tooltip.h"
@@ -476,6 +477,7 @@ void MainBar::SwitchTo(HWND hwnd, const std::string& page) {
     RemoveStaleSaveTemps(CurrentPageFolder());
     // Each note paints as it opens: otherwise a page of many notes shows
     // empty frames until the last one is made.
+    ScreenSnapshot screen;
     for (const WIN32_FIND_DATAA& entry : ListFolder(CommonFolder())) {
       if (HWND note = OpenNoteWindow(Quote(entry.cFileName), false, false)) ::UpdateWindow(note);
     }

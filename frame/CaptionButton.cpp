@@ -37,8 +37,8 @@ LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wParam, LPARAM lPar
       ::InvalidateRect(button, nullptr, FALSE);
       break;
   }
-  return gButtonProc ? ::CallWindowProcA(gButtonProc, button, message, wParam, lParam)
-                     : ::DefWindowProcA(button, message, wParam, lParam);
+  return gButtonProc ? ::CallWindowProcW(gButtonProc, button, message, wParam, lParam)
+                     : ::DefWindowProcW(button, message, wParam, lParam);
 }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color) {
@@ -72,11 +72,15 @@ void DrawUnderscoreMark(HDC dc, const RECT& r, COLORREF color) {
   FillSolid(dc, RECT{left, bottom - thickness, left + length, bottom}, color);
 }
 
-// Replaces the button's window procedure by the hover procedure.
+// Replaces the button's window procedure by the hover procedure. The
+// procedure is a Unicode one, as the common controls' button is: one of the
+// other character set would make the system change the window's kind too,
+// one more round trip for every button. None of the messages it looks at
+// carries text.
 void SubclassCaptionButton(HWND button) {
-  if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(button, GWLP_WNDPROC)) == &HoverProc) return;
+  if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(button, GWLP_WNDPROC)) == &HoverProc) return;
   auto previous = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoverProc)));
+      ::SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoverProc)));
   if (!gButtonProc) gButtonProc = previous;
 }
 

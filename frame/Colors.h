@@ -35,10 +35,12 @@ int ClampAlpha(int storedAlpha);
 BYTE OpacityFromAlpha(int storedAlpha);
 
 // Window properties "ColorBG" and "ColorText": COLORREF values held as the
-// property values.
+// property values. A window that sets them removes them with
+// RemoveColorProps as it is destroyed.
 constexpr char kPropColorBG[] = "ColorBG";
 constexpr char kPropColorText[] = "ColorText";
 COLORREF GetColorProp(HWND hwnd, const char* name);
 void SetColorProp(HWND hwnd, const char* name, COLORREF color);
+void RemoveColorProps(HWND hwnd);
 
 }  // namespace memo

@@ -285,13 +285,11 @@ LRESULT MiniNote::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
   IniSectionValues saved(file, section.c_str());
   RECT current;
   ::GetWindowRect(hwnd, &current);
-  RECT workArea{};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   // A label saved on a screen that is gone comes back onto one that is there.
   RECT placed = OntoScreen(ClampWindowRect(
       SavedWindowRect(saved.Int(kKeyX, current.left), saved.Int(kKeyY, current.top), saved.Int(kKeyCX, Width(current)),
                       saved.Int(kKeyCY, Height(current))),
-      workArea));
+      WorkArea()));
   ::SetWindowPos(hwnd, nullptr, placed.left, placed.top, Width(placed), Height(placed),
                  SWP_NOACTIVATE | SWP_NOZORDER);
 
@@ -323,8 +321,7 @@ void MiniNote::OnDestroy(HWND hwnd) {
   }
   RevokeDropTarget();
   EditReleaseTabStops(::GetDlgItem(hwnd, kIdBody));
-  ::RemovePropA(hwnd, kPropColorBG);
-  ::RemovePropA(hwnd, kPropColorText);
+  RemoveColorProps(hwnd);
 }
 
 LRESULT MiniNote::OnSetText(HWND hwnd, const char* text, WPARAM wParam, LPARAM lParam) {

@@ -22,12 +22,38 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   return TRUE;
 }
 
+const ScreenSnapshot* gSnapshot = nullptr;
+
 }  // namespace
 
+struct ScreenSnapshot::Areas {
+  MonitorAreas monitors;
+  RECT workArea{};
+};
+
+ScreenSnapshot::ScreenSnapshot() : areas_(new Areas), previous_(gSnapshot) {
+  ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&areas_->monitors));
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &areas_->workArea, 0);
+  gSnapshot = this;
+}
+
+ScreenSnapshot::~ScreenSnapshot() {
+  gSnapshot = previous_;
+  delete areas_;
+}
+
 RECT OntoScreen(const RECT& rect) {
+  if (gSnapshot) return BringOntoMonitors(rect, gSnapshot->areas_->monitors.first, gSnapshot->areas_->monitors.second);
   MonitorAreas areas;
   ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&areas));
   return BringOntoMonitors(rect, areas.first, areas.second);
+}
+
+RECT WorkArea() {
+  if (gSnapshot) return gSnapshot->areas_->workArea;
+  RECT workArea{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  return workArea;
 }
 
 void KeepWindowOnScreen(HWND hwnd) {

@@ -8,9 +8,32 @@
 
 namespace memo {
 
+// The monitors and the work area as they are when it is made, used by
+// OntoScreen and WorkArea on this thread while it lives. Each look at them
+// is a few round trips to the window system: a page that opens many notes
+// looks once, through one of these around the openings.
+class ScreenSnapshot {
+ public:
+  ScreenSnapshot();
+  ~ScreenSnapshot();
+  ScreenSnapshot(const ScreenSnapshot&) = delete;
+  ScreenSnapshot& operator=(const ScreenSnapshot&) = delete;
+
+ private:
+  struct Areas;
+  friend RECT OntoScreen(const RECT& rect);
+  friend RECT WorkArea();
+
+  Areas* areas_;
+  const ScreenSnapshot* previous_;
+};
+
 // A window rectangle that shows on no monitor of this session brought into
 // the nearest monitor's work area; any other rectangle as it is.
 RECT OntoScreen(const RECT& rect);
+
+// The primary monitor's work area (SPI_GETWORKAREA).
+RECT WorkArea();
 
 // Moves a window whose rectangle shows on no monitor any more (a screen
 // unplugged, a resolution lowered) onto the nearest one, keeping its size

@@ -144,7 +144,10 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       if (::GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) PaintBorder(hwnd);
       return 1;
     case WM_NCACTIVATE:
-      if (wParam) GiveButtonTooltips(hwnd);
+      if (wParam) {
+        ShowButtons(hwnd);
+        GiveButtonTooltips(hwnd);
+      }
       OnNcActivate(hwnd, wParam != 0);
       break;
     case WM_SETCURSOR:
@@ -164,7 +167,7 @@ LRESULT NoteFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT NoteFrame::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  body_ = ::GetDlgItem(hwnd, kIdBody);
+  if (!body_) body_ = ::GetDlgItem(hwnd, kIdBody);
   // The shared creation places the note first, so that the buttons are made
   // where they belong: moving a child afterwards is one more round trip to
   // the window system per button, and a page may open a hundred notes.
@@ -175,13 +178,16 @@ LRESULT NoteFrame::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   CaptionLayout layout = LayoutCaption(Width(client), Height(client), MeasureLetterA(hwnd));
   const RECT* places[kButtonCount] = {&layout.pin,    &layout.minimize, &layout.dblClick,
                                       &layout.remove, &layout.mini,     &layout.menu};
-  // Made visible while the note is still hidden, where showing each one
-  // later is a round trip and a repaint apiece; an inactive note's region
-  // hides them until its caption shows.
-  for (int i = 0; i < kButtonCount; ++i) {
-    buttons_[i] = CreateCaptionButton(hwnd, kButtons[i].id, kButtons[i].text, nullptr, *places[i], true);
-  }
+  // An inactive note's region hides its caption, all but the pin of a
+  // pinned note: the others are shown with the caption, when the note is
+  // first activated. Each shown button is a few round trips to the window
+  // system and a paint, six a note, and most notes of a page are never
+  // activated.
   DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE));
+  for (int i = 0; i < kButtonCount; ++i) {
+    bool visible = i == kPin && (style & kStylePinned);
+    buttons_[i] = CreateCaptionButton(hwnd, kButtons[i].id, kButtons[i].text, nullptr, *places[i], visible);
+  }
   if (buttons_[kPin]) SetButtonChecked(buttons_[kPin], (style & kStylePinned) != 0);
   if (buttons_[kDblClick]) SetButtonChecked(buttons_[kDblClick], (style & kStyleRestoreByDblClick) != 0);
   // A note opens inactive unless it is opened to be worked in; it must look
@@ -297,6 +303,8 @@ void NoteFrame::ApplyInactiveRegion(HWND hwnd, bool redraw) {
   UniqueRgn region(::CreateRectRgnIndirect(&shown));
   if (!region) return;
   if (buttons_[kPin] && (::GetWindowLongA(hwnd, GWL_STYLE) & kStylePinned)) {
+    // Pinned while inactive (from its properties), the note shows its pin.
+    if (!::IsWindowVisible(buttons_[kPin])) ::ShowWindow(buttons_[kPin], SW_SHOWNOACTIVATE);
     RECT pinRect = ClientToWindowRect(hwnd, ChildRectInClient(hwnd, buttons_[kPin]));
     UniqueRgn pinRgn(::CreateRectRgnIndirect(&pinRect));
     ::CombineRgn(region.get(), region.get(), pinRgn.get(), RGN_OR);
@@ -323,7 +331,9 @@ void NoteFrame::ShowDeleteMenu(HWND hwnd) {
   }
 }
 
-void NoteFrame::ShowButtons(HWND hwnd) {
+void NoteFrame::ShowButtons(HWND) {
+  if (buttonsShown_) return;
+  buttonsShown_ = true;
   for (HWND button : buttons_) {
     if (button && !(::GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE)) ::ShowWindow(button, SW_SHOWNOACTIVATE);
   }

@@ -29,8 +29,10 @@ class NoteFrame : public TopLevelWindow {
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
  protected:
-  // The body (control 267), known once the frame's creation has run.
+  // The body (control 267), known once the frame's creation has run, or
+  // once the kind that made it tells the frame.
   HWND Body() const { return body_; }
+  void SetBody(HWND body) { body_ = body; }
 
  private:
   enum ButtonIndex { kPin, kMinimize, kDblClick, kRemove, kMini, kMenu, kButtonCount };
@@ -55,6 +57,7 @@ class NoteFrame : public TopLevelWindow {
   // its caption first shows: until then no one can see them, and each adds
   // to a list that every tool of the program is looked up in.
   bool tooltipsGiven_ = false;
+  bool buttonsShown_ = false;
 };
 
 }  // namespace memo

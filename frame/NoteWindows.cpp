@@ -81,7 +81,9 @@ HWND OpenNoteWindow(const std::string& noteName, bool show, bool force) {
   // open windows costs far more than a look at the name.
   const char* windowClass = NoteClassOf(NoteKindOf(Unquote(noteName), IsFolder(path)));
   if (windowClass == nullptr) return nullptr;
-  if (HWND open = FindNoteWindow(noteName)) return open;
+  // Only its own kind's class: a name is of one kind, and each search is a
+  // round trip to the window system for each new note of a page.
+  if (HWND open = ::FindWindowA(windowClass, noteName.c_str())) return open;
   // Read once for the style, the place and the window's own creation.
   IniSectionValues saved(PathAppend(path, ".ini"), kSectionWindow);
   int style = saved.Int(kKeyStyle, static_cast<int>(kDefaultNoteStyle));

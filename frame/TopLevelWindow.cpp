@@ -256,9 +256,7 @@ RECT SavedPlacement(const IniSectionValues& saved, const RECT& current) {
   int y = saved.Int(kKeyY, current.top);
   int cx = SavedSizeOr(saved.Int(kKeyCX, Width(current)), Width(current));
   int cy = SavedSizeOr(saved.Int(kKeyCY, Height(current)), Height(current));
-  RECT workArea{};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-  return OntoScreen(ClampWindowRect(SavedWindowRect(x, y, cx, cy), workArea));
+  return OntoScreen(ClampWindowRect(SavedWindowRect(x, y, cx, cy), WorkArea()));
 }
 
 namespace {
@@ -332,7 +330,9 @@ LRESULT TopLevelWindow::OnCreate(HWND hwnd, const CREATESTRUCTA& create) {
 
   ApplySettings(hwnd, saved);
   CreateMiniNotesFromSettings(hwnd, file);
-  ::PostMessageA(hwnd, kMsgShowButtons, 0, 0);
+  // The bar shows its buttons once it is up; a note shows its own with its
+  // caption.
+  if (newStyle & WS_POPUP) ::PostMessageA(hwnd, kMsgShowButtons, 0, 0);
   return 0;
 }
 
@@ -368,8 +368,7 @@ void TopLevelWindow::OnDestroy(HWND hwnd) {
   // writing them would record a note that never opened.
   if (Created() && !HwndGetText(hwnd).empty()) SaveWindowSettings(hwnd);
   ::RemovePropA(hwnd, kPropLoadedSettings);
-  ::RemovePropA(hwnd, kPropColorBG);
-  ::RemovePropA(hwnd, kPropColorText);
+  RemoveColorProps(hwnd);
 }
 
 void TopLevelWindow::SaveWindowSettings(HWND hwnd) {

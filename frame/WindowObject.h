@@ -57,8 +57,14 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   // The property is the binding; the last window served by this class is
   // remembered beside it, because a property lookup is a round trip to the
   // window system and a note handles hundreds of messages as it opens.
+  // A window being made is remembered with no object from WM_NCCREATE on:
+  // it has none until WM_CREATE, and the messages between need no lookup.
   static HWND lastWindow = nullptr;
   static T* lastObject = nullptr;
+  if (message == WM_NCCREATE) {
+    lastWindow = hwnd;
+    lastObject = nullptr;
+  }
   T* object = hwnd == lastWindow ? lastObject : static_cast<T*>(::GetPropA(hwnd, kThisProperty));
   if (object) {
     lastWindow = hwnd;
@@ -67,7 +73,10 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     // Messages before WM_CREATE (WM_NCCREATE, WM_GETMINMAXINFO, ...) and all
     // messages of a window whose object could not be made.
     if (message == WM_NCCREATE && lParam) T::OnNcCreate(hwnd, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
-    if (message != WM_CREATE) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message != WM_CREATE) {
+      if (message == WM_NCDESTROY && lastWindow == hwnd) lastWindow = nullptr;
+      return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     try {
       object = new (std::nothrow) T();
     } catch (...) {
@@ -75,6 +84,9 @@ LRESULT CALLBACK Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     ::SetPropA(hwnd, kThisProperty, object);
     if (!object) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    // The messages the window is sent while it handles WM_CREATE find it.
+    lastWindow = hwnd;
+    lastObject = object;
   }
   // Windows follows a refused WM_CREATE with WM_DESTROY; Wine sends only
   // WM_NCDESTROY. A window that reaches WM_NCDESTROY with its object still

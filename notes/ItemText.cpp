@@ -159,6 +159,7 @@ LRESULT ItemText::OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     ShowError(hwnd, "ItemText init failed", path);
     return -1;
   }
+  SetBody(body);  // each search of the children is a round trip
   ::SendMessageW(body, EM_SETLIMITTEXT, 0, 0);
   EditSetTabStop(body, kNoteTabStopUnits);
   // Set before the frame shows the note, so that a page of notes paints

@@ -63,7 +63,7 @@ void ItemText::ShowBytes(HWND hwnd, const std::string& path, const std::string& 
   // the user's edits may count.
   ::SendMessageW(body, EM_SETMODIFY, FALSE, 0);
   busy_ = wasBusy;
-  ::KillTimer(hwnd, kTimerSave);
+  if (Created()) ::KillTimer(hwnd, kTimerSave);  // none before the note is up
   auto length = static_cast<DWORD>(::GetWindowTextLengthW(body));
   if (keepCaret) {
     ::SendMessageW(body, EM_SETSEL, std::min(selStart, length), std::min(selEnd, length));

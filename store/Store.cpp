@@ -57,38 +57,46 @@ std::string CurrentPage() {
   // Asked for at every note's path, several times for each note a page
   // opens or closes: the file is read again only when this program wrote a
   // settings file since, or root.ini's size or time is not as it was. A
-  // file changed in the last seconds is always read: another change within
-  // the same tick of its file system's clock (two seconds on FAT) would
-  // leave the time as it was.
+  // file changed in the last seconds is read again a moment later all the
+  // same: another change within the same tick of its file system's clock
+  // (two seconds on FAT) would leave the time as it was. Not at every ask,
+  // though: a page opening just after the switch wrote the file asks
+  // hundreds of times in those seconds.
   constexpr ULONGLONG kSettledAfter = 25000000;  // 2.5 s in FILETIME units
+  constexpr ULONGLONG kRecheckAfter = 2500000;   // 0.25 s
   struct Kept {
     std::string file, page;
     unsigned writes = 0;
     FILETIME written{};
     DWORD size = 0;
-    bool valid = false;
+    ULONGLONG readAt = 0;
+    bool valid = false, settled = false;
   };
   static Kept kept;
+  auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
   std::string file = RootIniPath();
   WIN32_FILE_ATTRIBUTE_DATA data{};
   bool stamped = !file.empty() && ::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) &&
                  data.nFileSizeHigh == 0;
-  if (stamped && kept.valid && kept.file == file && kept.writes == IniWriteCount() &&
+  // A clock set back makes now earlier than the read: read again.
+  bool recent = ticks(now) >= kept.readAt && ticks(now) < kept.readAt + kRecheckAfter;
+  if (stamped && kept.valid && (kept.settled || recent) && kept.file == file && kept.writes == IniWriteCount() &&
       kept.size == data.nFileSizeLow && ::CompareFileTime(&kept.written, &data.ftLastWriteTime) == 0) {
     return kept.page;
   }
   unsigned writes = IniWriteCount();
   std::string page = IniReadString(file, kSectionInfo, kKeyCurrentPage, "", kMaxPathBytes);
-  FILETIME now{};
-  ::GetSystemTimeAsFileTime(&now);
-  auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-  kept.valid = stamped && ticks(now) >= ticks(data.ftLastWriteTime) + kSettledAfter;
+  kept.valid = stamped;
   if (kept.valid) {
     kept.file = file;
     kept.page = page;
     kept.writes = writes;
     kept.written = data.ftLastWriteTime;
     kept.size = data.nFileSizeLow;
+    kept.readAt = ticks(now);
+    kept.settled = ticks(now) >= ticks(data.ftLastWriteTime) + kSettledAfter;
   }
   return page;
 }

@@ -105,8 +105,14 @@ TEST(ColorsTest, ColourPropertiesHoldTheColourAsTheValue) {
   EXPECT_EQ(GetColorProp(window, kPropColorBG), 0x00ABCDEFu);
   EXPECT_EQ(reinterpret_cast<UINT_PTR>(::GetPropA(window, "ColorBG")), 0x00ABCDEFu);
   EXPECT_EQ(GetColorProp(window, kPropColorText), 0u);
-  ::RemovePropA(window, kPropColorBG);
-  ::RemovePropA(window, kPropColorText);
+  SetColorProp(window, kPropColorBG, 0x00123456);
+  EXPECT_EQ(GetColorProp(window, kPropColorBG), 0x00123456u) << "a new colour replaces the kept one";
+  RemoveColorProps(window);
+  EXPECT_EQ(::GetPropA(window, "ColorBG"), nullptr);
+  EXPECT_EQ(::GetPropA(window, "ColorText"), nullptr);
+  // Gone with the properties: a later window given the same handle must
+  // not paint in this one's colours.
+  EXPECT_EQ(GetColorProp(window, kPropColorBG), 0u);
   ::DestroyWindow(window);
 }
 

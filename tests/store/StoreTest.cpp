@@ -163,6 +163,17 @@ TEST_F(StoreTest, TheCurrentPageFollowsEveryChangeOfRootIni) {
   IniFlush(ini);
   setWritten(hourAgo);
   EXPECT_EQ(CurrentPage(), "r");
+  // Another program's second change within its clock's tick, the time as
+  // it was: seen a moment later, while the file is fresh.
+  ASSERT_TRUE(test::WriteBytes(ini, "[Info]\r\nCurrentPage=s\r\n"));
+  WIN32_FILE_ATTRIBUTE_DATA fresh{};
+  ASSERT_TRUE(::GetFileAttributesExA(ini.c_str(), GetFileExInfoStandard, &fresh));
+  EXPECT_EQ(CurrentPage(), "s");
+  ASSERT_TRUE(test::WriteBytes(ini, "[Info]\r\nCurrentPage=t\r\n"));
+  setWritten((static_cast<ULONGLONG>(fresh.ftLastWriteTime.dwHighDateTime) << 32) |
+             fresh.ftLastWriteTime.dwLowDateTime);
+  ::Sleep(300);
+  EXPECT_EQ(CurrentPage(), "t");
   ASSERT_TRUE(::DeleteFileA(ini.c_str()));
   EXPECT_EQ(CurrentPage(), "");
 }
