@@ -26,31 +26,26 @@ const ScreenSnapshot* gSnapshot = nullptr;
 
 }  // namespace
 
-struct ScreenSnapshot::Areas {
-  MonitorAreas monitors;
-  RECT workArea{};
-};
-
-ScreenSnapshot::ScreenSnapshot() : areas_(new Areas), previous_(gSnapshot) {
-  ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&areas_->monitors));
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &areas_->workArea, 0);
+ScreenSnapshot::ScreenSnapshot() : previous_(gSnapshot) {
+  MonitorAreas areas;
+  ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&areas));
+  monitors_ = std::move(areas.first);
+  workAreas_ = std::move(areas.second);
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea_, 0);
   gSnapshot = this;
 }
 
-ScreenSnapshot::~ScreenSnapshot() {
-  gSnapshot = previous_;
-  delete areas_;
-}
+ScreenSnapshot::~ScreenSnapshot() { gSnapshot = previous_; }
 
 RECT OntoScreen(const RECT& rect) {
-  if (gSnapshot) return BringOntoMonitors(rect, gSnapshot->areas_->monitors.first, gSnapshot->areas_->monitors.second);
+  if (gSnapshot) return BringOntoMonitors(rect, gSnapshot->monitors_, gSnapshot->workAreas_);
   MonitorAreas areas;
   ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&areas));
   return BringOntoMonitors(rect, areas.first, areas.second);
 }
 
 RECT WorkArea() {
-  if (gSnapshot) return gSnapshot->areas_->workArea;
+  if (gSnapshot) return gSnapshot->workArea_;
   RECT workArea{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   return workArea;

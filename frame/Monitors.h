@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace memo {
 
 // The monitors and the work area as they are when it is made, used by
@@ -20,11 +22,11 @@ class ScreenSnapshot {
   ScreenSnapshot& operator=(const ScreenSnapshot&) = delete;
 
  private:
-  struct Areas;
   friend RECT OntoScreen(const RECT& rect);
   friend RECT WorkArea();
 
-  Areas* areas_;
+  std::vector<RECT> monitors_, workAreas_;  // whole monitors, their work areas
+  RECT workArea_{};                          // the primary one's
   const ScreenSnapshot* previous_;
 };
 
